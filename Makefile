@@ -1,0 +1,61 @@
+# The two commands of the README: `make test` and `make demo`. Both install what they need first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD := build
+CMAKE_FLAGS := -DMT_WERROR=ON
+
+# Debian packages the builds, tests and demo need.
+PACKAGES := g++ cmake make python3 pkg-config \
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
+    wine wine64 xvfb xauth socat \
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+
+.PHONY: all deps native asan windows test test-native test-asan test-windows demo clean
+
+all: native windows
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    if [ "$$(id -u)" != 0 ]; then \
+	        echo "These Debian packages are missing; install them as root with:"; \
+	        echo "  apt-get update && apt-get install -y" $$missing; exit 1; \
+	    fi; \
+	    echo "Installing:" $$missing; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+$(BUILD)/native/Makefile: | deps
+	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+$(BUILD)/asan/Makefile: | deps
+	cmake -S . -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DMT_SANITIZE=ON $(CMAKE_FLAGS)
+$(BUILD)/windows/Makefile: | deps
+	cmake -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS)
+
+native: deps $(BUILD)/native/Makefile
+	cmake --build $(BUILD)/native -j$(JOBS)
+asan: deps $(BUILD)/asan/Makefile
+	cmake --build $(BUILD)/asan -j$(JOBS)
+windows: deps $(BUILD)/windows/Makefile
+	cmake --build $(BUILD)/windows -j$(JOBS)
+
+test-native: native
+	cd $(BUILD)/native && ctest --output-on-failure -j$(JOBS)
+test-asan: asan
+	cd $(BUILD)/asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+# One running Wine server for the whole batch: a program then starts in ~0.1 s instead of ~2.5 s.
+test-windows: windows
+	$(BUILD)/windows/wine-run wineserver -p
+	cd $(BUILD)/windows && xvfb-run -a --server-args="-screen 0 1280x1024x24" \
+	    ctest --output-on-failure -j$(JOBS); status=$$?; ./wine-run wineserver -k; exit $$status
+
+# Every flavour is built and tested; the Windows run comes last so CTest's summary closes the output.
+test: test-native test-asan test-windows
+
+demo: native
+	scripts/demo.sh $(BUILD)/native
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,39 @@
+// Activity-log lines.
+#include "model/ActivityLog.h"
+
+#include "model/Format.h"
+
+namespace {
+std::tm LocalNow()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+} // namespace
+
+std::wstring TimeStamp(const std::tm& localTime)
+{
+    return Format(L"%02u:%02u:%02u ", localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
+}
+
+std::wstring TimeStamp() { return TimeStamp(LocalNow()); }
+
+void AppendLogLine(ILogView& log, std::wstring_view text, const std::tm& localTime)
+{
+    bool follow = log.IsShowingEnd();
+    if (!log.IsEmpty())
+        log.InsertAtEnd(L"\r\n");
+    std::wstring line = TimeStamp(localTime);
+    line += text;
+    log.InsertAtEnd(line);
+    if (follow)
+        log.RequestScrollToEnd();
+}
+
+void AppendLogLine(ILogView& log, std::wstring_view text) { AppendLogLine(log, text, LocalNow()); }
