@@ -7,7 +7,7 @@ CMAKE_FLAGS := -DMT_WERROR=ON
 # Debian packages the builds, tests and demo need.
 PACKAGES := g++ cmake make python3 pkg-config \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
-    wine wine64 xvfb xauth socat \
+    wine wine64 xvfb xauth socat fp-utils \
     googletest libgtest-dev libgmock-dev libbenchmark-dev
 
 .PHONY: all deps native asan windows test test-native test-asan test-windows demo clean

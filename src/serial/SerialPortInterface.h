@@ -10,7 +10,10 @@ class IMessageTarget;
 // the reason in the thread's last-error value (platform/LastError.h) unless stated otherwise.
 // All operations run on the user-interface thread; the port's waiter thread only posts
 // WM_COMM_EVENT to the message window when bytes have arrived. The port posts at most one
-// WM_COMM_EVENT at a time: the next one is armed again by the next Read.
+// WM_COMM_EVENT at a time: the next one is armed again by the next Read (or Purge), or after a
+// short time-out when the receiver does not read. WM_COMM_EVENT's wParam is
+// (line errors << 16) | event mask; an event mask of 0 carries no bytes: it asks the receiver to
+// Read, so that a failure of the waiter thread is reported on the user-interface thread.
 class ISerialPort {
 public:
     virtual ~ISerialPort() = default;
@@ -37,7 +40,8 @@ public:
         uint32_t written = 0;
         return Write(bytes, count, written) && written == count;
     }
-    // Writes the text as UTF-8 (the device protocol is ASCII: one byte per character).
+    // Writes the text as UTF-8 (the device protocol is ASCII: one byte per character); true only
+    // when every byte was written.
     bool WriteText(std::wstring_view text);
 
     // 4800, 9600, 19200 and 38400 only; another speed gives 0x80070057 and leaves the port as it is.

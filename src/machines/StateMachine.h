@@ -1,0 +1,36 @@
+// The interfaces through which windows and the model drive a device conversation.
+#pragma once
+#include <cstdint>
+
+// A conversation with the module that moves only when it is handed an event: bytes received
+// (WM_COMM_EVENT) or its state timer. The owner routes events only to a machine that is not complete.
+class IStateMachine {
+public:
+    virtual ~IStateMachine() = default;
+
+    // False when the machine is complete. Otherwise records ERROR_CANCELLED (1223) as the result,
+    // unless a failure is already recorded, and returns true; the machine ends at its next command.
+    virtual bool Cancel() = 0;
+    // True in the final state; a machine that was never started is complete.
+    virtual bool IsComplete() = 0;
+    // Machine-specific end of life (the loader machine asks the model to destroy it).
+    virtual void Release() = 0;
+    // The received-data event: reads the waiting bytes of the current reply. Returns 0.
+    virtual intptr_t OnReceive(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) = 0;
+    // The timer event (wParam = timer id); timers of other ids are left alone (handled = false). Returns 0.
+    virtual intptr_t OnTimer(uint32_t message, uintptr_t timerId, intptr_t lParam, bool& handled) = 0;
+};
+
+// The contact machine: finds the module on the port named by the model's Port and reads its revision.
+class IContactStateMachine : public IStateMachine {
+public:
+    // Abandons any conversation, closes the port if it is open and resets the device values. True.
+    virtual bool ClosePortNow() = 0;
+    // Abandons any conversation, (re)opens the port, polls until the module answers, reads the revision. True.
+    virtual bool TestCommunications() = 0;
+    // Reads the revision on the open port; false (and nothing changes) while a conversation runs.
+    virtual bool QueryRevision() = 0;
+};
+
+// The firmware loader machine; its own operations are declared by the loader.
+class ILoaderStateMachine : public IStateMachine {};

@@ -1,0 +1,18 @@
+// Folders in the file system: the path separator, testing for a folder, creating one level.
+#pragma once
+#include <string>
+#include <string_view>
+
+// The separator the platform writes between path levels: backslash on Windows, '/' elsewhere.
+wchar_t PathSeparator();
+
+// True for a character that separates path levels: backslash or '/' on Windows, '/' elsewhere.
+bool IsPathSeparator(wchar_t c);
+
+// True when the path names an existing directory.
+bool IsExistingDirectory(const std::wstring& path);
+
+// Creates one folder level. Succeeds without any action for a root, a drive ("C:"), a network
+// server name or an existing directory, and when the folder already exists; fails for an empty
+// path. On failure the system error code is left in the thread's last-error value.
+bool CreateFolderLevel(const std::wstring& path);

@@ -1,0 +1,256 @@
+// The event loop off Windows: poll on an eventfd for posted messages, and a timer queue on a monotonic clock.
+#include "platform/EventLoop.h"
+#include "platform/LastError.h"
+
+#include <sys/eventfd.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Owns the loop's wake-up descriptor and closes it once.
+class CWakeDescriptor {
+public:
+    CWakeDescriptor() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+    {
+        if (fd_ < 0)
+            SetLastErrorCode(ErrnoToSystemError(errno));
+    }
+    ~CWakeDescriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    CWakeDescriptor(CWakeDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    CWakeDescriptor& operator=(CWakeDescriptor&&) = delete;
+    CWakeDescriptor(const CWakeDescriptor&) = delete;
+    CWakeDescriptor& operator=(const CWakeDescriptor&) = delete;
+
+    bool IsValid() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+
+    void Signal() const
+    {
+        const uint64_t one = 1;
+        // A full counter (EAGAIN) still wakes the loop, so the result needs no handling.
+        [[maybe_unused]] ssize_t n = write(fd_, &one, sizeof one);
+    }
+    void Drain() const
+    {
+        uint64_t count = 0;
+        [[maybe_unused]] ssize_t n = read(fd_, &count, sizeof count);
+    }
+
+private:
+    int fd_;
+};
+
+uint64_t NowMilliseconds()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+struct PostedMessage {
+    CEventLoop::CTarget* target;
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+struct Timer {
+    IMessageTarget* target;
+    uintptr_t id;
+    uint32_t interval;
+    uint64_t due;
+};
+
+} // namespace
+
+struct CEventLoop::Impl {
+    CWakeDescriptor wake;
+    std::mutex mutex; // guards posted, quitCode
+    std::deque<PostedMessage> posted;
+    std::atomic<bool> quit{false};
+    int quitCode = 0;
+    std::vector<Timer> timers; // loop thread only
+
+    bool Enqueue(CTarget* target, uint32_t message, uintptr_t wParam, intptr_t lParam)
+    {
+        if (!wake.IsValid()) {
+            SetLastErrorCode(ERROR_CODE_INVALID_HANDLE);
+            return false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            posted.push_back({target, message, wParam, lParam});
+        }
+        wake.Signal();
+        return true;
+    }
+
+    void Forget(IMessageTarget* target)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            std::erase_if(posted, [target](const PostedMessage& m) { return m.target == target; });
+        }
+        std::erase_if(timers, [target](const Timer& t) { return t.target == target; });
+    }
+
+    // Delivers the messages that were queued when the round began; later ones wait for the next
+    // round, so a target that keeps posting to itself cannot starve the timers.
+    void DeliverPosted()
+    {
+        size_t count;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            count = posted.size();
+        }
+        while (count-- > 0 && !quit) {
+            PostedMessage m;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (posted.empty())
+                    return; // a destroyed target took its messages with it
+                m = posted.front();
+                posted.pop_front();
+            }
+            m.target->Dispatch(m.message, m.wParam, m.lParam);
+        }
+    }
+
+    // Each timer that is due fires once; its next due time counts from now, like a window timer
+    // that does not catch up on intervals it missed. Handlers may start and kill timers.
+    void FireDueTimers()
+    {
+        const uint64_t now = NowMilliseconds();
+        std::vector<Timer> due;
+        for (const Timer& t : timers)
+            if (t.due <= now)
+                due.push_back(t);
+        std::sort(due.begin(), due.end(), [](const Timer& a, const Timer& b) { return a.due < b.due; });
+        for (const Timer& d : due) {
+            if (quit)
+                return;
+            auto it = std::find_if(timers.begin(), timers.end(),
+                                   [&](const Timer& t) { return t.target == d.target && t.id == d.id; });
+            // Killed, or restarted by an earlier handler of this round: not due any more.
+            if (it == timers.end() || it->due > now)
+                continue;
+            it->due = now + it->interval;
+            d.target->Send(WM_STATE_TIMER, d.id, 0);
+        }
+    }
+
+    int PollTimeout()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!posted.empty())
+                return 0;
+        }
+        if (timers.empty())
+            return -1;
+        uint64_t next = timers.front().due;
+        for (const Timer& t : timers)
+            next = std::min(next, t.due);
+        const uint64_t now = NowMilliseconds();
+        if (next <= now)
+            return 0;
+        return static_cast<int>(std::min<uint64_t>(next - now, 60'000));
+    }
+};
+
+CEventLoop::CEventLoop() : impl_(std::make_unique<Impl>()) {}
+
+CEventLoop::~CEventLoop() = default;
+
+bool CEventLoop::IsValid() const { return impl_->wake.IsValid(); }
+
+int CEventLoop::Run()
+{
+    if (!impl_->wake.IsValid())
+        return -1;
+    while (!impl_->quit) {
+        impl_->DeliverPosted();
+        if (impl_->quit)
+            break;
+        impl_->FireDueTimers();
+        if (impl_->quit)
+            break;
+        pollfd descriptor{impl_->wake.Get(), POLLIN, 0};
+        int ready = poll(&descriptor, 1, impl_->PollTimeout());
+        if (ready > 0)
+            impl_->wake.Drain();
+    }
+    impl_->quit = false;
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->quitCode;
+}
+
+void CEventLoop::Quit(int code)
+{
+    {
+        std::lock_guard<std::mutex> lock(impl_->mutex);
+        impl_->quitCode = code;
+    }
+    impl_->quit = true;
+    if (impl_->wake.IsValid())
+        impl_->wake.Signal();
+}
+
+bool CEventLoop::SetTimer(IMessageTarget& target, uintptr_t id, uint32_t milliseconds)
+{
+    const uint64_t due = NowMilliseconds() + milliseconds;
+    for (Timer& t : impl_->timers) {
+        if (t.target == &target && t.id == id) {
+            t.interval = milliseconds;
+            t.due = due;
+            return true;
+        }
+    }
+    impl_->timers.push_back({&target, id, milliseconds, due});
+    return true;
+}
+
+void CEventLoop::KillTimer(IMessageTarget& target, uintptr_t id)
+{
+    std::erase_if(impl_->timers, [&](const Timer& t) { return t.target == &target && t.id == id; });
+}
+
+uint32_t CEventLoop::TickCount() { return static_cast<uint32_t>(NowMilliseconds()); }
+
+struct CEventLoop::CTarget::Impl {};
+
+CEventLoop::CTarget::CTarget(CEventLoop& loop, Handler handler) : loop_(loop), handler_(std::move(handler)) {}
+
+CEventLoop::CTarget::~CTarget() { loop_.impl_->Forget(this); }
+
+bool CEventLoop::CTarget::IsValid() const { return loop_.IsValid(); }
+
+intptr_t CEventLoop::CTarget::Send(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return Dispatch(message, wParam, lParam);
+}
+
+bool CEventLoop::CTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return loop_.impl_->Enqueue(this, message, wParam, lParam);
+}
+
+void* CEventLoop::CTarget::NativeHandle() { return nullptr; }
+
+intptr_t CEventLoop::CTarget::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return handler_ ? handler_(message, wParam, lParam) : 0;
+}

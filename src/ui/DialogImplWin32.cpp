@@ -1,0 +1,125 @@
+// A dialog whose messages reach member handlers through one static dialog procedure.
+#include "ui/DialogImpl.h"
+
+#include "platform/LastError.h"
+
+namespace {
+
+// Messages whose result the dialog procedure returns directly instead of in DWLP_MSGRESULT.
+bool ReturnsDirectly(UINT message)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_CHARTOITEM:
+    case WM_VKEYTOITEM:
+    case WM_COMPAREITEM:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CDialogImpl::~CDialogImpl()
+{
+    // A window that outlives its object must not call into it any more.
+    if (window_ && IsWindow(window_))
+        SetWindowLongPtrW(window_, DWLP_USER, 0);
+}
+
+INT_PTR CDialogImpl::DoModal(HWND owner)
+{
+    modal_ = true;
+    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (result == -1)
+        SetLastErrorCode(GetLastError());
+    return result;
+}
+
+HWND CDialogImpl::Create(HWND parent)
+{
+    modal_ = false;
+    HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (!window)
+        SetLastErrorCode(GetLastError());
+    return window;
+}
+
+void CDialogImpl::EndDialog(INT_PTR result)
+{
+    if (!window_)
+        return;
+    if (modal_)
+        ::EndDialog(window_, result);
+    else
+        DestroyWindow(window_);
+}
+
+INT_PTR CALLBACK CDialogImpl::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialogImpl* self = message == WM_INITDIALOG ? reinterpret_cast<CDialogImpl*>(lParam)
+                                                 : reinterpret_cast<CDialogImpl*>(GetWindowLongPtrW(window, DWLP_USER));
+    return Route(self, window, message, wParam, lParam);
+}
+
+INT_PTR CDialogImpl::Route(CDialogImpl* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!self)
+        return FALSE;
+    if (message == WM_INITDIALOG) {
+        self->window_ = window;
+        SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    }
+    LRESULT result = 0;
+    bool handled = self->OnMessage(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        self->window_ = nullptr;
+        self->OnFinalMessage();
+        return FALSE;
+    }
+    if (!handled)
+        return FALSE;
+    if (ReturnsDirectly(message))
+        return static_cast<INT_PTR>(result);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+bool CDialogImpl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        result = OnInitDialog() ? TRUE : FALSE;
+        return true;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
+            return true;
+        // Esc and the close box of a modal dialog end it unless the dialog decided otherwise.
+        if (modal_ && LOWORD(wParam) == IDCANCEL) {
+            EndDialog(IDCANCEL);
+            return true;
+        }
+        return false;
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    default:
+        return false;
+    }
+}

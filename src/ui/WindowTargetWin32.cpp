@@ -1,0 +1,34 @@
+// A window seen as a message target.
+#include "ui/WindowTarget.h"
+
+#include "platform/LastError.h"
+
+intptr_t CWindowTarget::Send(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return window_ ? SendMessageW(window_, message, wParam, lParam) : 0;
+}
+
+bool CWindowTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    if (!window_) {
+        SetLastErrorCode(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    if (!PostMessageW(window_, message, wParam, lParam)) {
+        SetLastErrorCode(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+IMessageTarget* CWindowTarget::TopLevel()
+{
+    HWND root = window_ ? GetAncestor(window_, GA_ROOT) : nullptr;
+    if (!root || root == window_)
+        return this;
+    if (!root_)
+        root_ = std::make_unique<CWindowTarget>(root);
+    else
+        root_->Attach(root);
+    return root_.get();
+}
