@@ -7,10 +7,11 @@ CMAKE_FLAGS := -DMT_WERROR=ON
 # Debian packages the builds, tests and demo need.
 PACKAGES := g++ cmake make python3 pkg-config \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
-    wine wine64 xvfb xauth socat fp-utils \
-    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    wine wine64 xvfb xauth socat \
+    googletest libgtest-dev libgmock-dev libbenchmark-dev \
+    fp-utils imagemagick srecord hyperfine clang libclang-rt-14-dev
 
-.PHONY: all deps native asan windows test test-native test-asan test-windows demo clean
+.PHONY: all deps native asan windows test test-native test-asan test-windows demo bench fuzz clean
 
 all: native windows
 
@@ -56,6 +57,17 @@ test: test-native test-asan test-windows
 
 demo: native
 	scripts/demo.sh $(BUILD)/native
+
+# Figures, not pass/fail: parse throughput, `check` against srec_cat.
+bench: native
+	$(BUILD)/native/bench/bench_hex_parse --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+	bench/check_vs_srec_cat.sh $(BUILD)/native
+
+# Coverage-guided fuzzing of the parsers for a bounded time; crashes land in fuzz/crashes/ for the tests.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	scripts/fuzz.sh hex $(FUZZ_SECONDS)
+	scripts/fuzz.sh settings $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,6 +1,8 @@
 // The `check` subcommand: the whole-file record check, then the image load and its reconciliation word.
 #include "cli/CheckCommand.h"
 
+#include "cli/CliCommand.h"
+#include "cli/ConsoleText.h"
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/IntelHexReader.h"
@@ -10,28 +12,17 @@
 #include "model/StatusCodes.h"
 #include "model/StringTable.h"
 #include "platform/LastError.h"
-#include "platform/TextConversion.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace {
 
-constexpr int kExitSendable = 0;
-constexpr int kExitBadFile = 1;
-constexpr int kExitUsage = 2;
-
-void WriteLine(std::FILE* stream, const std::wstring& text)
+int ReportError(uint32_t code)
 {
-    std::string bytes = ToUtf8(text);
-    bytes += '\n';
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-}
-
-int ReportError(std::FILE* err, uint32_t code)
-{
-    WriteLine(err, Format(StringId{IDS_ERROR_CODE}, code, ErrorText(code)));
-    return kExitBadFile;
+    WriteLine(stderr, Format(StringId{IDS_ERROR_CODE}, code, ErrorText(code)));
+    return CLI_EXIT_FAILED;
 }
 
 // A data address in hex. The end of a record that starts just below 4 GiB lies past 32 bits,
@@ -43,71 +34,70 @@ std::wstring HexAddress(uint64_t address)
     return Format(L"0x%04X", static_cast<uint32_t>(address));
 }
 
-void PrintRecords(std::FILE* out, const std::wstring& path, const HexFileSummary& summary)
+void PrintRecords(const std::wstring& path, const HexFileSummary& summary)
 {
-    WriteLine(out, Format(StringId{IDS_CHECK_FILE}, path));
+    WriteLine(stdout, Format(StringId{IDS_CHECK_FILE}, path));
     if (summary.dataRecords == 0 || summary.endAddress <= summary.lowAddress)
-        WriteLine(out, Format(StringId{IDS_CHECK_NO_DATA}));
+        WriteLine(stdout, LoadStringResource(IDS_CHECK_NO_DATA));
     else
-        WriteLine(out, Format(StringId{IDS_CHECK_ADDRESS_RANGE}, HexAddress(summary.lowAddress),
+        WriteLine(stdout, Format(StringId{IDS_CHECK_ADDRESS_RANGE}, HexAddress(summary.lowAddress),
                               HexAddress(summary.endAddress - 1)));
-    WriteLine(out, Format(StringId{IDS_CHECK_RECORDS}, summary.records, summary.dataRecords));
+    WriteLine(stdout, Format(StringId{IDS_CHECK_RECORDS}, summary.records, summary.dataRecords));
 }
 
 // Settles the reconciliation word as a firmware load would and prints the outcome; returns the status.
-uint32_t CheckAndPrintImage(std::FILE* out, CFirmwareImage& image)
+uint32_t CheckAndPrintImage(CFirmwareImage& image)
 {
-    WriteLine(out, Format(StringId{IDS_CHECK_IMAGE_WINDOW}, image.GetLowAddress(), image.GetHighAddress() - 1,
+    WriteLine(stdout, Format(StringId{IDS_CHECK_IMAGE_WINDOW}, image.GetLowAddress(), image.GetHighAddress() - 1,
                           image.GetSize()));
     const uint8_t* bytes = image.GetData();
     const uint16_t stored = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
     const uint32_t status = image.CheckReconciliationWord();
     const uint16_t settled = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
     if (IsFailure(status))
-        WriteLine(out, Format(StringId{IDS_CHECK_RECONCILIATION_FAILED}, ErrorText(status)));
+        WriteLine(stdout, Format(StringId{IDS_CHECK_RECONCILIATION_FAILED}, ErrorText(status)));
     else if (stored == 0)
-        WriteLine(out, Format(StringId{IDS_CHECK_RECONCILIATION_FILL}, settled));
+        WriteLine(stdout, Format(StringId{IDS_CHECK_RECONCILIATION_FILL}, settled));
     else
-        WriteLine(out, Format(StringId{IDS_CHECK_RECONCILIATION_OK}, stored));
+        WriteLine(stdout, Format(StringId{IDS_CHECK_RECONCILIATION_OK}, stored));
     return status;
 }
 
-void PrintName(std::FILE* out, const std::wstring& path)
+void PrintName(const std::wstring& path)
 {
     const uint16_t revision = CRevisionedFileName::RevisionOf(path);
-    WriteLine(out, Format(StringId{IDS_CHECK_NAME_REVISION}, revision / 100u, revision % 100u));
+    WriteLine(stdout, Format(StringId{IDS_CHECK_NAME_REVISION}, revision / 100u, revision % 100u));
     const bool firmwareName = CFirmwareFiles().IsFirmwareFile(path);
-    WriteLine(out, Format(StringId{firmwareName ? IDS_CHECK_FIRMWARE_NAME_YES : IDS_CHECK_FIRMWARE_NAME_NO}));
+    WriteLine(stdout, LoadStringResource(firmwareName ? IDS_CHECK_FIRMWARE_NAME_YES : IDS_CHECK_FIRMWARE_NAME_NO));
 }
 
 } // namespace
 
-int RunCheckCommand(const std::vector<std::wstring>& args, std::FILE* out, std::FILE* err)
+int RunCheckCommand(const std::vector<std::wstring>& args)
 {
     if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"-h")) {
-        WriteLine(out, Format(StringId{IDS_CHECK_USAGE}));
-        return kExitSendable;
+        WriteLine(stdout, LoadStringResource(IDS_CHECK_USAGE));
+        return CLI_EXIT_OK;
     }
     if (args.size() != 1 || args[0].empty()) {
-        WriteLine(err, Format(StringId{IDS_CHECK_USAGE}));
-        return kExitUsage;
+        WriteLine(stderr, LoadStringResource(IDS_CHECK_USAGE));
+        return CLI_EXIT_USAGE;
     }
     const std::wstring& path = args[0];
 
     // Every record up to the end-of-file record, wherever its data lie.
     HexFileSummary summary;
     if (!ValidateHexFile(path, summary))
-        return ReportError(err, GetLastErrorCode());
+        return ReportError(GetLastErrorCode());
     // The bytes a firmware load would send, read the same way the loader reads them.
     CFirmwareImage image;
     if (!image.LoadHexFile(path))
-        return ReportError(err, GetLastErrorCode());
+        return ReportError(GetLastErrorCode());
 
-    PrintRecords(out, path, summary);
-    const uint32_t status = CheckAndPrintImage(out, image);
-    PrintName(out, path);
-    std::fflush(out);
+    PrintRecords(path, summary);
+    const uint32_t status = CheckAndPrintImage(image);
+    PrintName(path);
     if (IsFailure(status))
-        return ReportError(err, status);
-    return kExitSendable;
+        return ReportError(status);
+    return CLI_EXIT_OK;
 }

@@ -107,6 +107,10 @@ public:
         currentState_->Start();
     }
 
+    // Makes `state` current without its Enter or Start: the caller resumes it where it left off
+    // (the loader's resynchronisation hands the same block back to its block state this way).
+    void MakeCurrent(CState<T>& state) { currentState_ = &state; }
+
     // Empties the reply buffer, purges the port's input and writes the text, one byte per
     // character. On failure the reason becomes the result and the conversation ends.
     bool SendText(std::wstring_view text)

@@ -1,6 +1,9 @@
 // The interfaces through which windows and the model drive a device conversation.
 #pragma once
 #include <cstdint>
+#include <string>
+
+class IMessageTarget;
 
 // A conversation with the module that moves only when it is handed an event: bytes received
 // (WM_COMM_EVENT) or its state timer. The owner routes events only to a machine that is not complete.
@@ -32,5 +35,23 @@ public:
     virtual bool QueryRevision() = 0;
 };
 
-// The firmware loader machine; its own operations are declared by the loader.
-class ILoaderStateMachine : public IStateMachine {};
+// The firmware loader machine: sends the model's FirmwareFile to the module's bootstrap loader and
+// reads the new revision. Its lines go to the window given to StartLoad (WM_LOADER_LINE) and to the
+// model's notify window; its end raises the model's StatusReset with the result.
+class ILoaderStateMachine : public IStateMachine {
+public:
+    // The module's name as the loader's lines show it.
+    virtual std::wstring GetDeviceName() = 0;
+    // The file the image was read from (empty before the first StartLoad).
+    virtual std::wstring GetFileName() = 0;
+    // The most retries any one block needed, and the retries of all blocks together.
+    virtual uint32_t GetHighestRetries() = 0;
+    virtual uint32_t GetTotalRetries() = 0;
+    // Compares the file name's revision with the module's and reports the outcome: 0 when they
+    // match, 0xE2000046 when not. With `always` the revision line is reported also on a match.
+    virtual uint32_t Verify(bool always) = 0;
+    // Reads and checks the image, then starts the conversation; lines go to `window` as well.
+    // False when a load runs (nothing changes) or the image cannot be used (the machine has then
+    // finished with the reason as its result).
+    virtual bool StartLoad(IMessageTarget* window) = 0;
+};

@@ -154,7 +154,8 @@ private:
     std::unique_ptr<ILoaderStateMachine> loaderMachine_;
 };
 
-// The program's model: the expected device is always the MT6402; it creates the contact machine.
+// The program's model: the expected device is always the MT6402; it creates the contact machine
+// (and, with the real parts, loader machines on request).
 class CModel : public CModelBase {
 public:
     // The real serial port, the real application key, the real contact machine and default folder.
@@ -169,3 +170,6 @@ public:
 // The contact machine factory of the real program; the machines subsystem defines it (a new
 // CContactStateMachine bound to the model).
 ContactMachineFactory DefaultContactMachineFactory();
+// The loader machine factory of the real program; the machines subsystem defines it (a new
+// CMcuLoaderStateMachine bound to the model).
+LoaderMachineFactory DefaultLoaderMachineFactory();

@@ -1,4 +1,4 @@
-// The program's model with its real parts: the serial port, the application key, the contact machine, the default folder.
+// The program's model with its real parts: the serial port, the application key, the machines, the default folder.
 #include "model/Model.h"
 
 #include "firmware/FirmwareFolder.h"
@@ -9,4 +9,5 @@ CModel::CModel(ITimerHost& timers)
 {
     // Asked only when the setting is empty after loading; the notify window owns any message box.
     SetFirmwareFolderProvider([this] { return GetDefaultFirmwareFolder(NotifyWindow()); });
+    SetLoaderMachineFactory(DefaultLoaderMachineFactory());
 }

@@ -70,6 +70,33 @@ void WriteDcbFlags(DCB& dcb, uint32_t flags)
     std::memcpy(reinterpret_cast<char*>(&dcb) + kDcbFlagsOffset, &flags, sizeof(flags));
 }
 
+// Waits until the overlapped operation has completed (true) or the stop event is signalled (false).
+// The record's status decides, not the event alone: a driver may signal an event again after the
+// operation that used it had already ended (Wine does), and the next operation shares that event.
+bool WaitForCompletion(HANDLE stopEvent, OVERLAPPED& overlapped)
+{
+    HANDLE handles[] = {stopEvent, overlapped.hEvent};
+    for (;;) {
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return false;
+        if (HasOverlappedIoCompleted(&overlapped))
+            return true;
+        // A stale signal: clear it, then look again in case the completion came in between.
+        ResetEvent(overlapped.hEvent);
+        if (HasOverlappedIoCompleted(&overlapped))
+            return true;
+    }
+}
+
+// Cancels this thread's pending operation and waits until it has ended, so that its OVERLAPPED
+// record may go away.
+void CancelAndWait(HANDLE port, OVERLAPPED& overlapped)
+{
+    ::CancelIo(port);
+    while (!HasOverlappedIoCompleted(&overlapped))
+        WaitForSingleObject(overlapped.hEvent, 10);
+}
+
 } // namespace
 
 struct CSerialPort::Device {
@@ -210,12 +237,8 @@ DWORD CSerialPort::Device::RunEventThread()
         if (!WaitCommEvent(port.Get(), &mask, &overlapped)) {
             DWORD error = GetLastError();
             if (error == ERROR_IO_PENDING) {
-                HANDLE handles[] = {stopEvent.Get(), waitEvent.Get()};
-                if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-                    // Stopping: the wait must be over before its OVERLAPPED record goes away.
-                    DWORD ignored;
-                    ::CancelIo(port.Get());
-                    GetOverlappedResult(port.Get(), &overlapped, &ignored, TRUE);
+                if (!WaitForCompletion(stopEvent.Get(), overlapped)) {
+                    CancelAndWait(port.Get(), overlapped);
                     break;
                 }
                 DWORD ignored;
@@ -273,23 +296,15 @@ bool CSerialPort::Device::Transfer(const wchar_t* operation, bool write, void* b
                          : ReadFile(port.Get(), buffer, count, nullptr, &overlapped);
     DWORD error = started ? ERROR_SUCCESS : GetLastError();
     if (started || error == ERROR_IO_PENDING) {
-        HANDLE handles[] = {stopEvent.Get(), ioEvent.Get()};
-        DWORD waited = started ? WAIT_OBJECT_0 + 1 : WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-        if (waited == WAIT_OBJECT_0 + 1) {
+        if (started || WaitForCompletion(stopEvent.Get(), overlapped)) {
             if (GetOverlappedResult(port.Get(), &overlapped, &done, FALSE))
                 return true;
             error = GetLastError();
         } else {
-            // Ended by the stop event (or a failed wait): cancel before the OVERLAPPED record goes away.
-            DWORD ignored;
-            ::CancelIo(port.Get());
-            GetOverlappedResult(port.Get(), &overlapped, &ignored, TRUE);
+            // Ended by the stop event: cancel before the OVERLAPPED record goes away.
+            CancelAndWait(port.Get(), overlapped);
             done = 0;
-            if (waited == WAIT_OBJECT_0)
-                return true;
-            error = waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : GetLastError();
-            SetLastError(error);
-            return false;
+            return true;
         }
     }
     owner.ReportError(operation, error);

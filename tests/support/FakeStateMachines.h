@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "machines/StateMachine.h"
 
@@ -71,4 +73,27 @@ public:
     unsigned queries = 0;
 };
 
-class FakeLoaderMachine : public FakeMachine<ILoaderStateMachine> {};
+class FakeLoaderMachine : public FakeMachine<ILoaderStateMachine> {
+public:
+    std::wstring GetDeviceName() override { return L"MT6402"; }
+    std::wstring GetFileName() override { return fileName; }
+    uint32_t GetHighestRetries() override { return highestRetries; }
+    uint32_t GetTotalRetries() override { return totalRetries; }
+    uint32_t Verify(bool always) override
+    {
+        verifies.push_back(always);
+        return verifyResult;
+    }
+    bool StartLoad(IMessageTarget* window) override
+    {
+        loadWindows.push_back(window);
+        return complete;
+    }
+
+    std::wstring fileName;
+    uint32_t highestRetries = 0;
+    uint32_t totalRetries = 0;
+    uint32_t verifyResult = 0;
+    std::vector<bool> verifies;                // each Verify's argument
+    std::vector<IMessageTarget*> loadWindows; // each StartLoad's window
+};

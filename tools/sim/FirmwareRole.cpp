@@ -12,7 +12,7 @@ std::string CFirmwareRole::RevisionReply() const
     unsigned minor = behaviour_.revision % 100;
     std::string reply = "V" + std::to_string(major) + ".";
     if (behaviour_.badVersion)
-        return reply + std::to_string(minor / 10) + ";"; // one digit after the point
+        return reply + std::to_string(minor % 10) + ";"; // one digit after the point: V1.2; for 112
     reply += static_cast<char>('0' + minor / 10);
     reply += static_cast<char>('0' + minor % 10);
     return reply + ";";

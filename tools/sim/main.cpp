@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     SimOptions options;
     std::string error;
     if (!ParseSimOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "mt6402sim: %s\n%s", error.c_str(), kSimUsage);
+        std::fprintf(stderr, "mt6402sim: %s (see --help)\n", error.c_str());
         return 2;
     }
     if (options.help) {
