@@ -13,6 +13,13 @@ def read_table(path):
         if len(fields) < 2:
             sys.exit(f"{path}:{number}: expected tab-separated fields")
         rows.append(fields)
+    # Two entries with one id (or one symbol) would silently hide a text: refuse them.
+    for column in range(len(rows[0]) - 1 if rows else 0):
+        seen = {}
+        for row in rows:
+            if row[column] in seen:
+                sys.exit(f"{path}: '{row[column]}' is used twice ({seen[row[column]]} and {row[-1]})")
+            seen[row[column]] = row[-1]
     return rows
 
 

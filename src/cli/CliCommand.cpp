@@ -5,6 +5,7 @@
 
 #include "cli/CheckCommand.h"
 #include "cli/ConsoleText.h"
+#include "cli/FilesCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/TestCommand.h"
@@ -21,6 +22,7 @@ const CliCommand kCommands[] = {
     {L"test", RunTestCommand, IDS_CLI_HELP_TEST},
     {L"settings", RunSettingsCommand, IDS_CLI_HELP_SETTINGS},
     {L"check", RunCheck, IDS_CLI_HELP_CHECK},
+    {L"files", RunFilesCommand, IDS_CLI_HELP_FILES},
 };
 
 void PrintHelp(std::FILE* stream)

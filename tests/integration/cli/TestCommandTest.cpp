@@ -248,8 +248,34 @@ TEST_F(CliRun, HelpListsEveryCommand)
 {
     const ProgramResult run = Tool({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* command : {"ports", "test", "settings", "check"})
+    for (const char* command : {"ports", "test", "settings", "check", "files"})
         EXPECT_TRUE(HasLine(run.out, std::string("  ") + command + " .*")) << command;
+}
+
+TEST_F(CliRun, FilesShowsTheHighestRevisionAndTheNotesOfTheSettingsFolder)
+{
+    const std::wstring firmware = folder.MakeFolder(L"firmware");
+    for (const wchar_t* name : {L"qmcu0110.hex", L"qmcu0112.hex", L"qmcu0113B.hex", L"MT6402FWNotes.RTF", L"notes.txt"})
+        folder.WriteFile(std::wstring(L"firmware/") + name, ":00000001FF\n");
+    ASSERT_EQ(Tool({"settings", "set", "FirmwareFolder", ToUtf8(firmware)}).exitCode, 0);
+
+    const ProgramResult run = Tool({"files"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(HasLine(run.out, "Firmware folder: " + Quoted(ToUtf8(firmware))));
+    EXPECT_TRUE(HasLine(run.out, Quoted("Firmware file:   qmcu0112.hex (revision 01.12)")));
+    EXPECT_TRUE(HasLine(run.out, Quoted("Release notes:   MT6402FWNotes.RTF")));
+}
+
+TEST_F(CliRun, FilesInAFolderWithoutFirmwareSaysWhatIsMissing)
+{
+    const std::wstring empty = folder.MakeFolder(L"empty");
+    folder.WriteFile(L"empty/qmcu0200B.hex", ":00000001FF\n");
+    const ProgramResult run = Tool({"files", "--folder", ToUtf8(empty)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(HasLine(run.out, Quoted("Firmware file:   Missing")));
+    EXPECT_TRUE(HasLine(run.out, Quoted("Release notes:   none")));
+    EXPECT_TRUE(HasLine(run.err, "Firmware folder does not contain required MT6402 firmware file.*"));
+    EXPECT_EQ(Tool({"files", "--folder"}).exitCode, 2);
 }
 
 } // namespace
