@@ -54,6 +54,9 @@ WindowPlacement ToStored(const WINDOWPLACEMENT& p)
     return stored;
 }
 
+// The status bar's own visible style (IsWindowVisible also asks the frame, which may be hidden).
+bool IsShown(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 WINDOWPLACEMENT FromStored(const WindowPlacement& stored)
 {
     WINDOWPLACEMENT p{};
@@ -208,7 +211,7 @@ bool CMainFrame::OnCreate()
     model_->SetNotifyWindow(&target_);
     model_->LoadSettings();
     // 3. Check marks.
-    SetCheck(ID_VIEW_STATUS_BAR, IsWindowVisible(statusBar_) != FALSE);
+    SetCheck(ID_VIEW_STATUS_BAR, IsShown(statusBar_));
     SetCheck(ID_VIEW_TRACE, model_->Trace.Get() != 0);
     SetCheck(ID_VIEW_VERBOSE, model_->VerboseLogging.Get() != 0);
     // 4. and 5. The tab view as the client, on the start page.
@@ -286,6 +289,21 @@ void CMainFrame::OnFirstShow()
 {
     SIZE client = tabView_.CreatedClientSize();
     defaultSize_ = {ScalePercent(client.cx, 105), ScalePercent(client.cy, 109)};
+    // The proportions leave room for the frame's border, caption, menu and status bar only roughly;
+    // the default (and minimum) size never cuts off the bottom or right of a page.
+    SIZE needed = tabView_.NeededClientSize();
+    if (needed.cx > 0 && needed.cy > 0) {
+        RECT frame{0, 0, needed.cx, needed.cy};
+        if (statusBar_ && IsShown(statusBar_)) {
+            RECT bar{};
+            GetWindowRect(statusBar_, &bar);
+            frame.bottom += bar.bottom - bar.top;
+        }
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), GetMenu(window_) != nullptr,
+                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+        defaultSize_.cx = std::max<LONG>(defaultSize_.cx, frame.right - frame.left);
+        defaultSize_.cy = std::max<LONG>(defaultSize_.cy, frame.bottom - frame.top);
+    }
     WindowPlacement stored;
     if (model_->RestoreWindowPlacement(stored)) {
         WINDOWPLACEMENT placement = FromStored(stored);
@@ -313,8 +331,8 @@ void CMainFrame::OnCommand(UINT id)
         PostMessageW(window_, WM_CLOSE, 0, 0);
         break;
     case ID_VIEW_STATUS_BAR:
-        ShowWindow(statusBar_, IsWindowVisible(statusBar_) ? SW_HIDE : SW_SHOW);
-        SetCheck(ID_VIEW_STATUS_BAR, IsWindowVisible(statusBar_) != FALSE);
+        ShowWindow(statusBar_, IsShown(statusBar_) ? SW_HIDE : SW_SHOW);
+        SetCheck(ID_VIEW_STATUS_BAR, IsShown(statusBar_));
         LayoutFrame();
         break;
     case ID_VIEW_TRACE:
@@ -350,7 +368,7 @@ void CMainFrame::LayoutFrame()
     RECT client{};
     GetClientRect(window_, &client);
     int bottom = client.bottom;
-    if (statusBar_ && IsWindowVisible(statusBar_)) {
+    if (statusBar_ && IsShown(statusBar_)) {
         SendMessageW(statusBar_, WM_SIZE, 0, 0);
         RECT bar{};
         GetWindowRect(statusBar_, &bar);

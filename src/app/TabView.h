@@ -35,6 +35,8 @@ public:
 
     // The sheet's client size as created, before any resize.
     SIZE CreatedClientSize() const { return createdClient_; }
+    // The client size at which every page shows its whole template.
+    SIZE NeededClientSize() const { return neededClient_; }
     // Places the sheet at (x, y) with this size and lays out its tab control and pages.
     void Resize(int x, int y, int width, int height);
     // Keyboard navigation inside the pages; true when the message was used.
@@ -52,6 +54,7 @@ private:
     HWND sheet_ = nullptr;
     HWND tab_ = nullptr;
     SIZE createdClient_{};
+    SIZE neededClient_{};
     // The tab control's distances to the sheet's client edges after it was enlarged.
     RECT tabMargins_{};
 };

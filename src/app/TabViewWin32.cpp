@@ -8,6 +8,8 @@
 #include "ResourceIds.h"
 #include "model/Model.h"
 #include "platform/LastError.h"
+#include "ui/CommandTesterPage.h"
+#include "ui/FirmwarePage.h"
 #include "ui/PortPage.h"
 #include "ui/TemplatePage.h"
 
@@ -43,14 +45,9 @@ std::unique_ptr<CPropertyPageImpl> MakePage(UINT templateId, CModelBase& model)
     case IDD_PORT:
         return std::make_unique<CPortPage>(model);
     case IDD_FIRMWARE:
-        return std::make_unique<CTemplatePage>(
-            IDD_FIRMWARE,
-            std::vector<LayoutRule>{{IDC_FOLDER_GROUP, LayoutGrowX}, {IDC_FOLDER_EDIT, LayoutGrowX},
-                                    {IDC_CHECK_GROUP, LayoutGrowX}, {IDC_REVISION_GROUP, LayoutGrowX},
-                                    {IDC_DEFAULT_FOLDER, LayoutMoveX}, {IDC_BROWSE_FOLDER, LayoutMoveX},
-                                    {IDC_COPY_NEW_FILES, LayoutMoveX}, {IDC_SEND_FIRMWARE, LayoutMoveX},
-                                    {IDC_LOG_GROUP, LayoutGrowX | LayoutGrowY}, {IDC_LOG, LayoutGrowX | LayoutGrowY}},
-            L"Firmware.htm", IDC_LOG);
+        return std::make_unique<CFirmwarePage>(model);
+    case IDD_COMMAND_TESTER:
+        return std::make_unique<CCommandTesterPage>(model);
     default: {
         std::vector<LayoutRule> rules{{IDC_EDIT_MACROS, LayoutMoveX}, {IDC_CLEAR_OUTPUT, LayoutMoveX},
                                       {IDC_COMMAND_BOX, LayoutGrowX}, {IDC_COMMAND_LABEL, LayoutGrowX},
@@ -142,8 +139,20 @@ void CTabView::PrepareSheet()
     GetWindowRect(tab_, &tab);
     MapWindowPoints(nullptr, sheet_, reinterpret_cast<POINT*>(&tab), 2);
     InflateRect(&tab, 4, 8);
+    // Below the tab control the sheet kept the room of its hidden buttons; the tab control takes it,
+    // keeping the same margin at the bottom as at the sides.
     tabMargins_ = {std::max(0L, tab.left), std::max(0L, tab.top), std::max(0L, client.right - tab.right),
-                   std::max(0L, client.bottom - tab.bottom)};
+                   std::max(0L, tab.left)};
+    // The room the pages need: the display area the sheet gave the first page, around it the tab
+    // control and its margins.
+    RECT page{};
+    if (HWND shown = ActivePage()) {
+        GetWindowRect(shown, &page);
+        OffsetRect(&page, -page.left, -page.top);
+        TabCtrl_AdjustRect(tab_, TRUE, &page);
+        neededClient_ = {(page.right - page.left) + tabMargins_.left + tabMargins_.right,
+                         (page.bottom - page.top) + tabMargins_.top + tabMargins_.bottom};
+    }
     LayoutChildren();
 }
 

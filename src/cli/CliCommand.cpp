@@ -6,6 +6,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/ConsoleText.h"
 #include "cli/FilesCommand.h"
+#include "cli/LoadCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/TestCommand.h"
@@ -23,6 +24,7 @@ const CliCommand kCommands[] = {
     {L"settings", RunSettingsCommand, IDS_CLI_HELP_SETTINGS},
     {L"check", RunCheck, IDS_CLI_HELP_CHECK},
     {L"files", RunFilesCommand, IDS_CLI_HELP_FILES},
+    {L"load", RunLoadCommand, IDS_CLI_HELP_LOAD},
 };
 
 void PrintHelp(std::FILE* stream)

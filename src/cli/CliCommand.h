@@ -16,6 +16,8 @@ constexpr int CLI_EXIT_OK = 0;
 constexpr int CLI_EXIT_FAILED = 1;           // the module did not answer, or the operation failed
 constexpr int CLI_EXIT_USAGE = 2;            // unknown command, option or value
 constexpr int CLI_EXIT_PORT_UNAVAILABLE = 3; // the serial port could not be opened
+constexpr int CLI_EXIT_NOT_RESPONDING = 4;   // the module answered nothing, so nothing was sent
+constexpr int CLI_EXIT_ABANDONED = 5;        // stopped by Ctrl+C (or SIGTERM) before the end
 
 // One subcommand: its name, its entry point (given the words after its name) and its help line.
 struct CliCommand {

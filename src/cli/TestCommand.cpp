@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/CliSettings.h"
+#include "cli/ConsoleAnswers.h"
 #include "cli/ConsoleText.h"
 #include "firmware/FirmwareFolder.h"
 #include "machines/ContactStateMachine.h"
@@ -15,7 +16,6 @@
 #include "model/StringTable.h"
 #include "platform/EventLoop.h"
 #include "platform/LastError.h"
-#include "platform/UserQuestions.h"
 #include "serial/SerialPort.h"
 #include "ui/FrameRules.h"
 
@@ -40,26 +40,6 @@ bool ParseSeconds(const std::wstring& text, uint32_t& seconds)
     seconds = value;
     return true;
 }
-
-// A console has no message boxes: the text of an error box has already been printed as a report
-// line, so every question takes its default answer without being shown.
-class CDefaultAnswers {
-public:
-    CDefaultAnswers()
-        : previous_(SetUserQuestionHandler([](const UserQuestion& question) {
-              if ((question.flags & 0x0F) == MB_FLAG_YESNO)
-                  return (question.flags & MB_FLAG_DEFBUTTON2) ? ANSWER_NO : ANSWER_YES;
-              return ANSWER_OK;
-          }))
-    {
-    }
-    ~CDefaultAnswers() { SetUserQuestionHandler(previous_); }
-    CDefaultAnswers(const CDefaultAnswers&) = delete;
-    CDefaultAnswers& operator=(const CDefaultAnswers&) = delete;
-
-private:
-    UserQuestionHandler previous_;
-};
 
 // One run of the contact machine on a model of its own, with the event loop as its message loop
 // and a message target of the loop as the model's notify window (it plays the main frame's part).

@@ -8,15 +8,19 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstddef>
 #include <cstring>
 #include <utility>
+#include <cstdio>
 
 namespace {
 
-// How long the comm-event thread rests after a wake-up that brought nothing: some drivers (Wine's
-// among them) end an idle wait within a few milliseconds instead of blocking.
-constexpr DWORD kEmptyWakePauseMs = 5;
+// After a comm-event wait that ended with nothing (some drivers, Wine's among them, end an idle wait
+// within milliseconds instead of blocking), the thread looks at the input queue every interval for
+// the span before it waits again.
+constexpr DWORD kIdlePollIntervalMs = 5;
+constexpr DWORD kIdlePollSpanMs = 200;
 
 // Owns a kernel handle (file, event or thread); both INVALID_HANDLE_VALUE and null count as none.
 class CHandle {
@@ -70,31 +74,82 @@ void WriteDcbFlags(DCB& dcb, uint32_t flags)
     std::memcpy(reinterpret_cast<char*>(&dcb) + kDcbFlagsOffset, &flags, sizeof(flags));
 }
 
-// Waits until the overlapped operation has completed (true) or the stop event is signalled (false).
-// The record's status decides, not the event alone: a driver may signal an event again after the
-// operation that used it had already ended (Wine does), and the next operation shares that event.
-bool WaitForCompletion(HANDLE stopEvent, OVERLAPPED& overlapped)
+// An OVERLAPPED record with its own completion event, for one operation at a time.
+struct COverlappedRecord {
+    OVERLAPPED overlapped{};
+    CHandle event; // manual reset
+
+    // A fresh record; null when no event could be created (the last error says why).
+    static std::unique_ptr<COverlappedRecord> Create()
+    {
+        auto record = std::make_unique<COverlappedRecord>();
+        if (!record->event.CreateEvent(true))
+            return nullptr;
+        return record;
+    }
+    // Zeroes the record for the next operation.
+    OVERLAPPED* Prepare()
+    {
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = event.Get();
+        return &overlapped;
+    }
+    bool Completed() const { return HasOverlappedIoCompleted(&overlapped); }
+};
+
+enum class Completion { Done, Stopped, Lost };
+
+// How long an operation whose event fired may stay pending before it counts as lost, and how long a
+// cancelled operation may take to end.
+constexpr DWORD kLostAfterMs = 200;
+constexpr DWORD kCancelWaitMs = 100;
+
+// Waits until the operation has completed, or the stop event is signalled. The record's status
+// decides, not the event alone: Wine now and then signals the event of a comm-event wait that
+// then stays pending for good. Such an operation is reported Lost.
+Completion WaitForCompletion(HANDLE stopEvent, COverlappedRecord& record)
 {
-    HANDLE handles[] = {stopEvent, overlapped.hEvent};
+    HANDLE handles[] = {stopEvent, record.event.Get()};
+    DWORD timeout = INFINITE;
+    DWORD pendingSince = 0;
     for (;;) {
-        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
-            return false;
-        if (HasOverlappedIoCompleted(&overlapped))
-            return true;
-        // A stale signal: clear it, then look again in case the completion came in between.
-        ResetEvent(overlapped.hEvent);
-        if (HasOverlappedIoCompleted(&overlapped))
-            return true;
+        DWORD waited = WaitForMultipleObjects(2, handles, FALSE, timeout);
+        if (waited == WAIT_OBJECT_0)
+            return Completion::Stopped;
+        if (waited == WAIT_FAILED)
+            return Completion::Lost;
+        if (record.Completed())
+            return Completion::Done;
+        if (waited == WAIT_OBJECT_0 + 1 && timeout == INFINITE) {
+            // Signalled but still pending: clear the signal and watch the status from now on.
+            ResetEvent(record.event.Get());
+            timeout = 10;
+            pendingSince = GetTickCount();
+        } else if (timeout != INFINITE && GetTickCount() - pendingSince >= kLostAfterMs) {
+            { fprintf(stderr, "LOST\n"); return Completion::Lost; }
+        }
     }
 }
 
-// Cancels this thread's pending operation and waits until it has ended, so that its OVERLAPPED
-// record may go away.
-void CancelAndWait(HANDLE port, OVERLAPPED& overlapped)
+// Cancels this thread's pending operation and waits for it to end, so that its record may be reused
+// or freed. False when it did not end in time: the record must then be left to the driver.
+bool CancelAndWait(HANDLE port, COverlappedRecord& record)
 {
     ::CancelIo(port);
-    while (!HasOverlappedIoCompleted(&overlapped))
-        WaitForSingleObject(overlapped.hEvent, 10);
+    DWORD start = GetTickCount();
+    while (!record.Completed()) {
+        if (GetTickCount() - start >= kCancelWaitMs)
+            return false;
+        WaitForSingleObject(record.event.Get(), 10);
+    }
+    return true;
+}
+
+// Gives up a record whose operation never ended: the driver may still write into it or signal its
+// event, so neither is freed. This happens only with a misbehaving driver and costs a few bytes.
+void Abandon(std::unique_ptr<COverlappedRecord>& record)
+{
+    [[maybe_unused]] COverlappedRecord* leftToTheDriver = record.release(); fprintf(stderr, "ABANDONED\n");
 }
 
 } // namespace
@@ -107,7 +162,11 @@ struct CSerialPort::Device {
     // The comm-event thread: waits for "character received" and posts WM_COMM_EVENT. It never reads,
     // never sends and never waits on the user-interface thread; its failures are handed over.
     DWORD RunEventThread();
-    // One overlapped transfer with the I/O event; `operation` names it in reports.
+    enum class Look { Posted, Nothing, Gone };
+    // Looks at the input queue after the comm event `mask`: posts WM_COMM_EVENT when bytes wait,
+    // carrying the line errors seen since the last post. Gone when the device has gone away.
+    Look Announce(DWORD mask);
+    // One overlapped transfer; `operation` names it in reports.
     bool Transfer(const wchar_t* operation, bool write, void* buffer, DWORD count, DWORD& done);
     // Lets the waiter announce arriving bytes again at once.
     void Rearm()
@@ -119,13 +178,14 @@ struct CSerialPort::Device {
     CSerialPort& owner;
     COMMPROP properties{};  // as the driver reported them when the port opened
     DCB lineSettings{};     // the settings last written to the port
-    CHandle ioEvent;        // completion of every read and write
+    std::unique_ptr<COverlappedRecord> io; // every read and write
     CHandle stopEvent;      // signalled while the thread is being stopped
     CHandle rearmEvent;     // auto-reset: a read has re-armed the gate
     CHandle port;
     CHandle thread;
     std::atomic<bool> stop{false};
     CCommEventGate gate;
+    DWORD lineErrors = 0; // waiter thread: errors cleared but not yet announced
 };
 
 CSerialPort::CSerialPort() = default;
@@ -144,7 +204,8 @@ bool CSerialPort::OpenDevice()
 {
     device_ = std::make_unique<Device>(*this);
     Device& device = *device_;
-    if (!device.ioEvent.CreateEvent(true) || !device.stopEvent.CreateEvent(true) ||
+    device.io = COverlappedRecord::Create();
+    if (!device.io || !device.stopEvent.CreateEvent(true) ||
         !device.rearmEvent.CreateEvent(false))
         return FailOpen(L"CreateEvent");
 
@@ -217,32 +278,45 @@ void CSerialPort::CloseDevice()
 
 DWORD CSerialPort::Device::RunEventThread()
 {
-    CHandle waitEvent;
-    if (!waitEvent.CreateEvent(true)) {
+    std::unique_ptr<COverlappedRecord> wait = COverlappedRecord::Create();
+    if (!wait) {
         owner.HandOverFailure(L"CreateEvent", GetLastError());
         return 0;
     }
     DWORD exitCode = 0;
     while (!stop) {
         // One event at a time: wait until the receiver reads, or the gate's time-out.
-        if (uint32_t wait = gate.MillisecondsUntilRearm(CCommEventGate::Now()); wait > 0) {
+        if (uint32_t rearmWait = gate.MillisecondsUntilRearm(CCommEventGate::Now()); rearmWait > 0) {
             HANDLE handles[] = {stopEvent.Get(), rearmEvent.Get()};
-            WaitForMultipleObjects(2, handles, FALSE, wait);
+            WaitForMultipleObjects(2, handles, FALSE, rearmWait);
             continue;
         }
 
         DWORD mask = 0;
-        OVERLAPPED overlapped{};
-        overlapped.hEvent = waitEvent.Get();
-        if (!WaitCommEvent(port.Get(), &mask, &overlapped)) {
+        if (!WaitCommEvent(port.Get(), &mask, wait->Prepare())) {
             DWORD error = GetLastError();
             if (error == ERROR_IO_PENDING) {
-                if (!WaitForCompletion(stopEvent.Get(), overlapped)) {
-                    CancelAndWait(port.Get(), overlapped);
-                    break;
+                Completion completion = WaitForCompletion(stopEvent.Get(), *wait);
+                if (completion != Completion::Done) {
+                    // Stopping, or a wait that does not end: it must be over before its record is reused.
+                    bool ended = CancelAndWait(port.Get(), *wait);
+                    if (!ended) {
+                        Abandon(wait);
+                        wait = COverlappedRecord::Create();
+                        if (!wait) {
+                            if (completion == Completion::Lost)
+                                owner.HandOverFailure(L"CreateEvent", GetLastError());
+                            break;
+                        }
+                    }
+                    if (completion == Completion::Stopped)
+                        break;
+                    if (!ended)
+                        continue;
+                    // The wait ended after all; its result says what it saw (995 if the cancel ended it).
                 }
                 DWORD ignored;
-                if (!GetOverlappedResult(port.Get(), &overlapped, &ignored, FALSE)) {
+                if (!GetOverlappedResult(port.Get(), &wait->overlapped, &ignored, FALSE)) {
                     error = GetLastError();
                     if (error == ERROR_OPERATION_ABORTED) {
                         mask = 0; // an idle wait ended early or a mask change ended it: nothing arrived
@@ -267,45 +341,76 @@ DWORD CSerialPort::Device::RunEventThread()
         if (stop)
             break;
 
-        DWORD lineErrors = 0;
-        COMSTAT status{};
-        if (!ClearCommError(port.Get(), &lineErrors, &status)) {
-            if (IsDeviceGoneError(GetLastError()))
-                break; // a far end that hung up shows here while waits keep ending idle
-            status.cbInQue = 0;
-        }
-        IMessageTarget* window = owner.MessageWindow();
-        // Announce bytes that wait (or line errors); an event for bytes already read announces nothing.
-        if (window && mask != 0 && (status.cbInQue > 0 || lineErrors != 0)) {
-            gate.Posted(CCommEventGate::Now());
-            if (!window->Post(WM_COMM_EVENT, CommEventParameter(lineErrors, mask), 0))
-                gate.Rearm();
+        Look look = Announce(mask);
+        if (look == Look::Gone)
+            break; // a far end that hung up shows here while waits keep ending idle
+        // Bytes that were read meanwhile: wait for the next. (Without a window to tell, rest below.)
+        if (look == Look::Posted || (mask != 0 && owner.MessageWindow()))
             continue;
+        // An empty wake-up: this driver does not block while the line is idle (Wine ends such a
+        // wait within milliseconds, and every wait costs it a thread). Look at the input queue at
+        // short intervals for a while before waiting again, so the loop neither spins nor lags.
+        DWORD pollStart = GetTickCount();
+        while (look == Look::Nothing && GetTickCount() - pollStart < kIdlePollSpanMs) {
+            if (WaitForSingleObject(stopEvent.Get(), kIdlePollIntervalMs) == WAIT_OBJECT_0)
+                break;
+            look = Announce(SERIAL_EVENT_RXCHAR);
         }
-        WaitForSingleObject(stopEvent.Get(), kEmptyWakePauseMs);
+        if (look == Look::Gone)
+            break;
     }
     return exitCode;
+}
+
+CSerialPort::Device::Look CSerialPort::Device::Announce(DWORD mask)
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port.Get(), &errors, &status))
+        return IsDeviceGoneError(GetLastError()) ? Look::Gone : Look::Nothing;
+    lineErrors |= errors;
+    IMessageTarget* window = owner.MessageWindow();
+    // An event for bytes that were read meanwhile announces nothing.
+    if (!window || mask == 0 || status.cbInQue == 0)
+        return Look::Nothing;
+    gate.Posted(CCommEventGate::Now());
+    if (!window->Post(WM_COMM_EVENT, CommEventParameter(lineErrors, mask), 0)) {
+        gate.Rearm();
+        return Look::Nothing;
+    }
+    lineErrors = 0;
+    return Look::Posted;
 }
 
 bool CSerialPort::Device::Transfer(const wchar_t* operation, bool write, void* buffer, DWORD count, DWORD& done)
 {
     done = 0;
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = ioEvent.Get();
-    BOOL started = write ? WriteFile(port.Get(), buffer, count, nullptr, &overlapped)
-                         : ReadFile(port.Get(), buffer, count, nullptr, &overlapped);
+    if (!io && !(io = COverlappedRecord::Create())) { // the last one was left to the driver
+        DWORD error = GetLastError();
+        owner.ReportError(L"CreateEvent", error);
+        SetLastError(error);
+        return false;
+    }
+    OVERLAPPED* overlapped = io->Prepare();
+    BOOL started = write ? WriteFile(port.Get(), buffer, count, nullptr, overlapped)
+                         : ReadFile(port.Get(), buffer, count, nullptr, overlapped);
     DWORD error = started ? ERROR_SUCCESS : GetLastError();
     if (started || error == ERROR_IO_PENDING) {
-        if (started || WaitForCompletion(stopEvent.Get(), overlapped)) {
-            if (GetOverlappedResult(port.Get(), &overlapped, &done, FALSE))
-                return true;
-            error = GetLastError();
-        } else {
-            // Ended by the stop event: cancel before the OVERLAPPED record goes away.
-            CancelAndWait(port.Get(), overlapped);
-            done = 0;
-            return true;
+        Completion completion = started ? Completion::Done : WaitForCompletion(stopEvent.Get(), *io);
+        // Ended by the stop event, or not ending: cancel before the record is used again.
+        bool ended = completion == Completion::Done || CancelAndWait(port.Get(), *io);
+        if (ended && GetOverlappedResult(port.Get(), overlapped, &done, FALSE))
+            return true; // also a transfer that completed before the cancel took hold
+        error = GetLastError();
+        done = 0;
+        if (!ended) {
+            Abandon(io);
+            io = COverlappedRecord::Create();
         }
+        if (completion == Completion::Stopped)
+            return true; // the port is closing
+        if (completion == Completion::Lost)
+            error = ERROR_TIMEOUT;
     }
     owner.ReportError(operation, error);
     SetLastError(error);

@@ -103,12 +103,12 @@ int main(int argc, char** argv)
     CSerialPort port, peer;
     port.SetMessageWindow(&window);
     peer.SetMessageWindow(&peerWindow);
-    if (!port.Open(FromUtf8(argv[1])) || !peer.Open(FromUtf8(argv[2]))) {
-        std::fprintf(stderr, "mt6402serialprobe: cannot open the ports\n");
+    if (!port.Open(FromUtf8(argv[1]))) {
+        std::fprintf(stderr, "mt6402serialprobe: cannot open %s\n", argv[1]);
         return 1;
     }
 
-    // Idle: the port open, nothing arriving; this thread sleeps, so the CPU time is the waiter's.
+    // Idle: only the port open, nothing arriving; this thread sleeps, so the CPU time is the waiter's.
     auto wallStart = Clock::now();
     cpuBefore = ProcessCpuMicroseconds();
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
@@ -120,6 +120,10 @@ int main(int argc, char** argv)
                 wall, static_cast<unsigned long long>(baseline), window.Count());
 
     // Delay: one byte at a time from the peer, after a quiet spell so the waiter is idle again.
+    if (!peer.Open(FromUtf8(argv[2]))) {
+        std::fprintf(stderr, "mt6402serialprobe: cannot open %s\n", argv[2]);
+        return 1;
+    }
     std::vector<double> delays;
     for (int i = 0; i < samples; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20 + (i * 7) % 31));

@@ -27,8 +27,12 @@ void CFirmwareRole::OnByte(uint8_t byte, uint64_t, ISimLink& link)
     case 'V':
         Reply(RevisionReply(), link);
         break;
+    case 'D':
+        // The firmware restarts into its bootstrap loader, which then waits for its own "D".
+        link.SwitchTo(SimRoleId::Loader);
+        break;
     default:
-        break; // the firmware ignores what it does not know ("D", the bootstrap loader's entry, comes next)
+        break; // the firmware ignores what it does not know
     }
 }
 

@@ -18,6 +18,10 @@ public:
     const char* Name() const override { return "firmware"; }
     void OnByte(uint8_t byte, uint64_t nowMs, ISimLink& link) override;
 
+    // The revision the "V" reply carries; the bootstrap loader changes it when new firmware runs.
+    unsigned Revision() const { return behaviour_.revision; }
+    void SetRevision(unsigned revision) { behaviour_.revision = revision; }
+
     // The replies, exposed for the simulator's own checks.
     std::string PollReply() const { return ";"; }
     std::string RevisionReply() const;

@@ -1,6 +1,8 @@
 // The simulator's command line.
 #include "SimOptions.h"
 
+#include "LoaderOptions.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +45,14 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         std::string option = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         long number = 0;
+        int usedValue = 0;
+        const OptionMatch loaderOption = ParseLoaderOption(option, value, options, usedValue, error);
+        if (loaderOption == OptionMatch::Bad)
+            return false;
+        if (loaderOption == OptionMatch::Taken) {
+            i += usedValue;
+            continue;
+        }
         if (option == "--silent") {
             options.firmware.silent = true;
         } else if (option == "--noise") {

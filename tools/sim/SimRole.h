@@ -1,4 +1,4 @@
-// What the simulator's roles are and what they may do: the module's running firmware now, its bootstrap loader next.
+// What the simulator's roles are and what they may do: the module's running firmware and its bootstrap loader.
 #pragma once
 #include <cstdint>
 #include <string_view>
@@ -6,6 +6,7 @@
 // The roles the simulated module can play; the loop switches between them when a role asks.
 enum class SimRoleId {
     Firmware, // the running firmware: ";" polls and the "V" revision query
+    Loader,   // the bootstrap loader: the "D" echo and the download blocks
 };
 
 // The loop's side of a role: bytes to send to the program, a switch to another role.
@@ -14,6 +15,12 @@ public:
     virtual ~ISimLink() = default;
     virtual void Send(std::string_view bytes) = 0;
     virtual void SwitchTo(SimRoleId role) = 0;
+    // Closes the line once everything sent so far has left; the simulator then ends.
+    virtual void HangUp() {}
+    // When the byte being handed to the role was read from the terminal, and when the last byte
+    // the module sent left it (monotonic nanoseconds; 0 when unknown): the program's turnaround.
+    virtual uint64_t ByteReadNs() const { return 0; }
+    virtual uint64_t LastSentNs() const { return 0; }
 };
 
 // One role of the module. The loop hands it every byte the program sends, in order, and a tick at

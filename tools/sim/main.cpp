@@ -1,4 +1,5 @@
 // mt6402sim: an MT6402 module on a pseudo-terminal, for tests, the demo and the benchmarks.
+#include "LoaderOptions.h"
 #include "PseudoTerminal.h"
 #include "SimLoop.h"
 #include "SimOptions.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(kSimUsage, stdout);
+        std::fputs(kLoaderUsage, stdout);
         return 0;
     }
     InstallSignalHandlers();
@@ -56,5 +58,10 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     CSimLoop loop(terminal, options);
-    return loop.Run(stopRequested);
+    const int status = loop.Run(stopRequested);
+    if (!options.statsPath.empty() && !loop.Stats().WriteTo(options.statsPath, options.baud, error)) {
+        std::fprintf(stderr, "mt6402sim: %s\n", error.c_str());
+        return 1;
+    }
+    return status;
 }

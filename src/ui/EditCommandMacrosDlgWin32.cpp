@@ -1,0 +1,157 @@
+// The Edit Macros dialog: the labels and texts of the sixteen macro buttons of the Command Tester page.
+#include "ui/EditCommandMacrosDlg.h"
+
+#include <string>
+
+#include "ResourceIds.h"
+#include "app/Help.h"
+#include "model/Model.h"
+#include "ui/CommandTesterRules.h"
+
+namespace {
+
+constexpr int kSaveResult = 1;
+constexpr int kCancelResult = 2;
+
+std::wstring ItemText(HWND dialog, int id)
+{
+    HWND item = GetDlgItem(dialog, id);
+    if (!item)
+        return {};
+    int length = GetWindowTextLengthW(item);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), length + 1)));
+    return text;
+}
+
+} // namespace
+
+CEditCommandMacrosDlg::CEditCommandMacrosDlg(CModelBase& model) : CDialogImpl(IDD_EDIT_MACROS), model_(model) {}
+
+CEditCommandMacrosDlg::~CEditCommandMacrosDlg() { StopObserving(); }
+
+bool CEditCommandMacrosDlg::OnInitDialog()
+{
+    target_.Attach(Handle());
+    layout_.Setup(Handle(), MacroEditorLayoutRules());
+    CentreOnOwner();
+    return true;
+}
+
+void CEditCommandMacrosDlg::CentreOnOwner()
+{
+    RECT self{};
+    GetWindowRect(Handle(), &self);
+    const int width = self.right - self.left;
+    const int height = self.bottom - self.top;
+    HWND owner = GetWindow(Handle(), GW_OWNER);
+    RECT around{};
+    if (!owner || !GetWindowRect(owner, &around))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+    // Centred on the owner, but kept inside the work area of the owner's monitor.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR nearest = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                             : MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
+    int x = around.left + ((around.right - around.left) - width) / 2;
+    int y = around.top + ((around.bottom - around.top) - height) / 2;
+    if (GetMonitorInfoW(nearest, &monitor)) {
+        const RECT& work = monitor.rcWork;
+        if (x + width > work.right)
+            x = work.right - width;
+        if (y + height > work.bottom)
+            y = work.bottom - height;
+        if (x < work.left)
+            x = work.left;
+        if (y < work.top)
+            y = work.top;
+    }
+    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CEditCommandMacrosDlg::StartObserving()
+{
+    model_.CommandCaption.Advise(&target_);
+    model_.CommandText.Advise(&target_);
+}
+
+void CEditCommandMacrosDlg::StopObserving()
+{
+    model_.CommandCaption.Unadvise(&target_);
+    model_.CommandText.Unadvise(&target_);
+}
+
+void CEditCommandMacrosDlg::Save()
+{
+    // Stop observing first, so the dialog's own notifications do not rewrite its edits.
+    StopObserving();
+    MacroEdits edits;
+    for (size_t i = 0; i < kMacroCount; ++i) {
+        const int n = static_cast<int>(i) + 1;
+        edits.labels[i] = ItemText(Handle(), IDC_MACRO_LABEL_BASE + n);
+        edits.texts[i] = ItemText(Handle(), IDC_MACRO_TEXT_BASE + n);
+    }
+    StoreMacroEdits(model_, edits);
+}
+
+bool CEditCommandMacrosDlg::OnCommand(int id, int code, HWND)
+{
+    switch (id) {
+    case IDOK:
+        Save();
+        EndDialog(kSaveResult);
+        return true;
+    case IDCANCEL:
+        EndDialog(kCancelResult);
+        return true;
+    case IDC_MACRO_HELP:
+        if (code == BN_CLICKED)
+            ShowHelpTopic(Handle(), L"CommandTester.htm#MacroEditor");
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CEditCommandMacrosDlg::OnDestroy() { StopObserving(); }
+
+bool CEditCommandMacrosDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (wParam && !shown_) {
+            shown_ = true;
+            StartObserving();
+        }
+        return false;
+    case WM_SIZE:
+        layout_.Arrange(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_GETMINMAXINFO:
+        if (layout_.IsSetUp()) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {layout_.OriginalWindowSize().cx, layout_.OriginalWindowSize().cy};
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_MODEL_COMMAND_CAPTION:
+        if (wParam < kMacroCount)
+            SetDlgItemTextW(Handle(), IDC_MACRO_LABEL_BASE + 1 + static_cast<int>(wParam),
+                            model_.CommandCaption.Get(wParam).c_str());
+        result = 0;
+        return true;
+    case WM_MODEL_COMMAND_TEXT:
+        if (wParam < kMacroCount)
+            SetDlgItemTextW(Handle(), IDC_MACRO_TEXT_BASE + 1 + static_cast<int>(wParam),
+                            model_.CommandText.Get(wParam).c_str());
+        result = 0;
+        return true;
+    case WM_HELP:
+        ShowHelpTopic(Handle(), L"CommandTester.htm#MacroEditor");
+        result = TRUE;
+        return true;
+    default:
+        return CDialogImpl::OnMessage(message, wParam, lParam, result);
+    }
+}
