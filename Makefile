@@ -9,9 +9,10 @@ PACKAGES := g++ cmake make python3 pkg-config \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
     wine wine64 xvfb xauth socat \
     googletest libgtest-dev libgmock-dev libbenchmark-dev \
-    fp-utils imagemagick srecord hyperfine clang libclang-rt-14-dev
+    fp-utils imagemagick srecord hyperfine clang libclang-rt-14-dev \
+    openbox xdotool x11-utils procps
 
-.PHONY: all deps native asan windows test test-native test-asan test-windows demo bench fuzz clean
+.PHONY: all deps native asan windows test test-native test-asan test-windows demo bench fuzz screenshots gui clean
 
 all: native windows
 
@@ -58,10 +59,22 @@ test: test-native test-asan test-windows
 demo: native
 	scripts/demo.sh $(BUILD)/native
 
-# Figures, not pass/fail: parse throughput, `check` against srec_cat.
+# The Windows program under Wine against the simulated module on COM7, in a prefix of its own.
+screenshots: native windows
+	scripts/gui-session.sh screenshots $(BUILD)
+gui: native windows
+	scripts/gui-session.sh gui $(BUILD)
+
+# Figures, not pass/fail: parse throughput, `check` against srec_cat, a whole load at 9600 bit/s against the
+# simulator (natively, and under Wine when the Windows build exists).
 bench: native
 	$(BUILD)/native/bench/bench_hex_parse --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 	bench/check_vs_srec_cat.sh $(BUILD)/native
+	$(BUILD)/native/bench/bench_load $(BUILD)/native/src/cli/mt6402util $(BUILD)/native/tools/sim/mt6402sim
+	if [ -x $(BUILD)/windows/src/cli/mt6402util.exe ]; then \
+	    $(BUILD)/windows/wine-run wineserver -p >/dev/null 2>&1; \
+	    $(BUILD)/native/bench/bench_load $(BUILD)/windows/src/cli/mt6402util.exe $(BUILD)/native/tools/sim/mt6402sim \
+	        --wine $(BUILD)/windows/wine-run $(BUILD)/windows/wineprefix; fi
 
 # Coverage-guided fuzzing of the parsers for a bounded time; crashes land in fuzz/crashes/ for the tests.
 FUZZ_SECONDS ?= 60

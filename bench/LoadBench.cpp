@@ -227,8 +227,16 @@ int main(int argc, char** argv)
     std::printf("  of which               %.3f s to the first byte, %.3f s on the line, %.3f s after the last\n",
                 (stats["first_received_ns"] - startNs) / 1e9, (stats["last_sent_ns"] - stats["first_received_ns"]) / 1e9,
                 (endNs - stats["last_sent_ns"]) / 1e9);
-    std::printf("  turnaround per block   median %.3f ms, max %.3f ms (%.0f blocks)\n",
-                stats["turnaround_median_us"] / 1000.0, stats["turnaround_max_us"] / 1000.0, stats["turnaround_count"]);
+    // The download alone: from the "D" to the final block, 472 blocks of 68 bytes and their answers.
+    const double download = (stats["final_block_read_ns"] - stats["download_echo_read_ns"]) / 1e9;
+    const double downloadWire = (1 + 471 * 69) * 10.0 / static_cast<double>(baud);
+    std::printf("  download               %.3f s, its wire time %.3f s, ratio %.4f\n", download, downloadWire,
+                download / downloadWire);
+    std::printf("  turnaround per block   median %.3f ms, mean %.3f ms, max %.3f ms (%.0f blocks)\n",
+                stats["turnaround_median_us"] / 1000.0, stats["turnaround_mean_us"] / 1000.0,
+                stats["turnaround_max_us"] / 1000.0, stats["turnaround_count"]);
+    std::printf("  simulator's own delay  median %.3f ms, max %.3f ms (a reply's write after its wire time)\n",
+                stats["send_lateness_median_us"] / 1000.0, stats["send_lateness_max_us"] / 1000.0);
     std::printf("  CPU of the tool        %.3f s, %.2f %% of its wall time\n", cpu, 100.0 * cpu / wall);
     std::printf("  peak memory (max RSS)  %ld KiB\n", usage.ru_maxrss);
     if (!loaded) {

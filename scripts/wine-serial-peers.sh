@@ -55,6 +55,12 @@ start_peers() {
     mkdir -p "$state"
     stop_peers "$state" "$prefix" # what an interrupted run left behind
     "$winerun" true || return 1   # creates the prefix on first use
+    # A port override in the prefix's registry (HKLM\Software\Wine\Ports) would relink a port to
+    # its own device whenever the Wine server starts: drop any for the peers' ports. (From the state
+    # folder, so that no regedit.exe of the current folder runs instead.)
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n"COM7"=-\n"COM8"=-\n"COM9"=-\n"COM10"=-\n' \
+        >"$state/ports.reg"
+    (cd "$state" && "$winerun" wine regedit /S ports.reg) </dev/null >/dev/null 2>&1
 
     # Every peer's descriptors go to files, so that nothing keeps the caller's output open.
     socat pty,raw,echo=0,link="$state/pair-a" pty,raw,echo=0,link="$state/pair-b" \

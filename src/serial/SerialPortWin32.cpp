@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstring>
 #include <utility>
-#include <cstdio>
 
 namespace {
 
@@ -126,7 +125,7 @@ Completion WaitForCompletion(HANDLE stopEvent, COverlappedRecord& record)
             timeout = 10;
             pendingSince = GetTickCount();
         } else if (timeout != INFINITE && GetTickCount() - pendingSince >= kLostAfterMs) {
-            { fprintf(stderr, "LOST\n"); return Completion::Lost; }
+            return Completion::Lost;
         }
     }
 }
@@ -149,7 +148,7 @@ bool CancelAndWait(HANDLE port, COverlappedRecord& record)
 // event, so neither is freed. This happens only with a misbehaving driver and costs a few bytes.
 void Abandon(std::unique_ptr<COverlappedRecord>& record)
 {
-    [[maybe_unused]] COverlappedRecord* leftToTheDriver = record.release(); fprintf(stderr, "ABANDONED\n");
+    [[maybe_unused]] COverlappedRecord* leftToTheDriver = record.release();
 }
 
 } // namespace

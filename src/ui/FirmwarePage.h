@@ -27,16 +27,6 @@ public:
     // The page's window as the reporting mix-ins see it (report lines go to its top-level window).
     IMessageTarget* MessageWindow() { return &target_; }
 
-    // Scans FirmwareFolder, shows the available revision and updates the Send button; with the
-    // hint, a folder without a firmware file is reported.
-    void UpdateAvailable(bool hint);
-    // Enables "Send Firmware to MT6402" by its rule (moving the focus on first if it is about to
-    // be disabled while it has it).
-    void UpdateSendButton();
-
-    // The result of the last scan.
-    const CFirmwareFiles& FirmwareFiles() const { return files_; }
-
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -44,6 +34,12 @@ protected:
     void OnDestroy() override;
 
 private:
+    // Scans FirmwareFolder, shows the available revision and updates the Send button; with the
+    // hint, a folder without a firmware file is reported.
+    void UpdateAvailable(bool hint);
+    // Enables "Send Firmware to MT6402" by its rule (moving the focus on first if it is about to
+    // be disabled while it has it).
+    void UpdateSendButton();
     void SetUpLog();
     void WriteLogHeader();
     void CreateToolTips();

@@ -59,6 +59,7 @@ void CLoaderRole::OnWaitingByte(uint8_t byte, ISimLink& link)
             break;
         }
         Answer('D', link);
+        stats_.echoReadNs = link.ByteReadNs();
         phase_ = Phase::Collecting;
         block_.clear();
         break;
@@ -75,6 +76,7 @@ void CLoaderRole::OnCollectingByte(uint8_t byte, uint64_t nowMs, ISimLink& link)
         block_.push_back(';');
     }
     if (block_.empty()) {
+        blockReadNs_ = link.ByteReadNs();
         if (ackAnswered_) {
             ackAnswered_ = false;
             const uint64_t read = link.ByteReadNs();
@@ -149,6 +151,7 @@ void CLoaderRole::JudgeBlock(uint64_t nowMs, ISimLink& link)
         }
         phase_ = Phase::Resetting;
         resetSinceMs_ = nowMs;
+        stats_.finalBlockReadNs = blockReadNs_;
         Log("final block taken; resetting");
     }
     if (number == behaviour_.hangupAfterBlock && !hungUp_) {

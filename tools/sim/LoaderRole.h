@@ -83,6 +83,7 @@ private:
     std::vector<uint8_t> image_;
     bool pollPending_ = false; // a ";" at a block boundary, not yet known to be a poll
     uint64_t pollSinceMs_ = 0;
+    uint64_t blockReadNs_ = 0; // when the first byte of the block being collected was read
     bool ackAnswered_ = false; // the last answer was an "A": the next byte starts the host's turnaround
     uint64_t resetSinceMs_ = 0;
     unsigned oldRevision_ = 0;

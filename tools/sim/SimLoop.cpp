@@ -18,6 +18,11 @@ namespace {
 // The loop wakes at least this often, for the roles' ticks and for the hang-up and linger clocks.
 constexpr int kTickMs = 10;
 constexpr uint64_t kNsPerMs = 1'000'000;
+// With wire time, a sleep until a reply's moment would add the kernel's wake-up delay (tens of
+// microseconds, more on a busy machine) to the emulated line: the loop sleeps until this long before
+// it and stays awake for the rest. (Staying awake for the program's answer as well was tried: on a
+// machine with few cores the spinning simulator then slows the very program it waits for.)
+constexpr uint64_t kSpinBeforeSendNs = 200'000;
 } // namespace
 
 CSimLoop::CSimLoop(CPseudoTerminal& terminal, const SimOptions& options)
@@ -71,8 +76,13 @@ void CSimLoop::Send(std::string_view bytes)
 
 void CSimLoop::Transmit(uint64_t nowNs)
 {
-    if (wire_.TakeSendable(nowNs, pending_) > 0)
-        Flush();
+    uint64_t dueNs = 0;
+    if (wire_.TakeSendable(nowNs, pending_, &dueNs) == 0)
+        return;
+    const uint64_t beforeNs = NowNs();
+    Flush();
+    if (wire_.Paced() && pending_.empty())
+        stats_.sendLatenessNs.push_back(beforeNs - dueNs);
 }
 
 void CSimLoop::Flush()
@@ -121,10 +131,19 @@ void CSimLoop::DeliverDue(uint64_t nowNs)
 uint64_t CSimLoop::WaitNs(uint64_t nowNs) const
 {
     uint64_t wait = static_cast<uint64_t>(kTickMs) * kNsPerMs;
-    const uint64_t deadline = wire_.NextDeadline();
+    uint64_t deadline = wire_.NextDeadline();
+    // A reply is waited for awake over its last stretch (see ShouldSpin).
+    const uint64_t send = wire_.NextSendDeadline();
+    if (send != std::numeric_limits<uint64_t>::max())
+        deadline = std::min(deadline, send - std::min(send, kSpinBeforeSendNs));
     if (deadline != std::numeric_limits<uint64_t>::max())
         wait = deadline <= nowNs ? 0 : std::min(wait, deadline - nowNs);
     return wait;
+}
+
+bool CSimLoop::ShouldSpin(uint64_t nowNs) const
+{
+    return wire_.Paced() && wire_.NextSendDeadline() <= nowNs + kSpinBeforeSendNs;
 }
 
 int CSimLoop::Run(const volatile std::sig_atomic_t& stop)
@@ -138,7 +157,8 @@ int CSimLoop::Run(const volatile std::sig_atomic_t& stop)
     uint64_t goneSince = 0; // when it last closed the port; 0 while it has the port open
     current_->Enter(Now());
     while (!stop) {
-        const uint64_t waitNs = WaitNs(NowNs());
+        const uint64_t beforeNs = NowNs();
+        const uint64_t waitNs = ShouldSpin(beforeNs) ? 0 : WaitNs(beforeNs);
         const timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000), static_cast<long>(waitNs % 1'000'000'000)};
         pollfd master{terminal_.Master(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
         int ready = ::ppoll(&master, 1, &timeout, nullptr);

@@ -40,6 +40,8 @@ private:
     void Flush();
     // How long the next wait may last: a tick, or less when a byte falls due sooner.
     uint64_t WaitNs(uint64_t nowNs) const;
+    // With wire time, whether the loop should look again at once instead of sleeping.
+    bool ShouldSpin(uint64_t nowNs) const;
     void Log(const char* direction, std::string_view bytes) const;
 
     CPseudoTerminal& terminal_;

@@ -46,11 +46,21 @@ bool SimStats::WriteTo(const std::string& path, long bitsPerSecond, std::string&
     std::fprintf(file, "sent_bytes %llu\n", static_cast<unsigned long long>(sentBytes));
     std::fprintf(file, "first_received_ns %llu\n", static_cast<unsigned long long>(firstReceivedNs));
     std::fprintf(file, "last_sent_ns %llu\n", static_cast<unsigned long long>(lastSentNs));
+    std::fprintf(file, "download_echo_read_ns %llu\n", static_cast<unsigned long long>(echoReadNs));
+    std::fprintf(file, "final_block_read_ns %llu\n", static_cast<unsigned long long>(finalBlockReadNs));
     std::fprintf(file, "blocks_accepted %llu\n", static_cast<unsigned long long>(blocksAccepted));
     std::fprintf(file, "blocks_rejected %llu\n", static_cast<unsigned long long>(blocksRejected));
     std::fprintf(file, "turnaround_count %zu\n", turnaroundNs.size());
     std::fprintf(file, "turnaround_median_us %.3f\n", MedianOf(turnaroundNs) / 1000.0);
+    uint64_t total = 0;
+    for (uint64_t t : turnaroundNs)
+        total += t;
+    std::fprintf(file, "turnaround_mean_us %.3f\n",
+                 turnaroundNs.empty() ? 0.0 : static_cast<double>(total) / 1000.0 / static_cast<double>(turnaroundNs.size()));
     std::fprintf(file, "turnaround_max_us %.3f\n", static_cast<double>(longest) / 1000.0);
+    const uint64_t latest = sendLatenessNs.empty() ? 0 : *std::max_element(sendLatenessNs.begin(), sendLatenessNs.end());
+    std::fprintf(file, "send_lateness_median_us %.3f\n", MedianOf(sendLatenessNs) / 1000.0);
+    std::fprintf(file, "send_lateness_max_us %.3f\n", static_cast<double>(latest) / 1000.0);
     bool written = !std::ferror(file);
     written = std::fclose(file) == 0 && written;
     if (!written)

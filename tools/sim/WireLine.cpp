@@ -42,15 +42,22 @@ void CWireLine::Send(std::string_view bytes, uint64_t readyNs)
     }
 }
 
-size_t CWireLine::TakeSendable(uint64_t nowNs, std::string& out)
+size_t CWireLine::TakeSendable(uint64_t nowNs, std::string& out, uint64_t* lastDueNs)
 {
     size_t taken = 0;
     while (!outgoing_.empty() && outgoing_.front().dueNs <= nowNs) {
         out += static_cast<char>(outgoing_.front().byte);
+        if (lastDueNs)
+            *lastDueNs = outgoing_.front().dueNs;
         outgoing_.pop_front();
         ++taken;
     }
     return taken;
+}
+
+uint64_t CWireLine::NextSendDeadline() const
+{
+    return outgoing_.empty() ? std::numeric_limits<uint64_t>::max() : outgoing_.front().dueNs;
 }
 
 uint64_t CWireLine::NextDeadline() const

@@ -26,8 +26,11 @@ public:
 
     // Bytes a role sends, ready at `readyNs`.
     void Send(std::string_view bytes, uint64_t readyNs);
-    // Appends to `out` every sent byte that has crossed the wire by `nowNs`; returns how many.
-    size_t TakeSendable(uint64_t nowNs, std::string& out);
+    // Appends to `out` every sent byte that has crossed the wire by `nowNs`; returns how many, and
+    // in `lastDueNs` (when some were taken) the moment the last of them finished crossing.
+    size_t TakeSendable(uint64_t nowNs, std::string& out, uint64_t* lastDueNs = nullptr);
+    // The moment the next byte to send finishes crossing the wire; UINT64_MAX when none waits.
+    uint64_t NextSendDeadline() const;
     bool HasUnsent() const { return !outgoing_.empty(); }
 
     // The earliest moment a queued byte in either direction falls due; UINT64_MAX when none waits.

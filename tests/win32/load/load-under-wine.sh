@@ -5,7 +5,7 @@
 #
 #   load-under-wine.sh WINE_RUN PREFIX SIMULATOR TOOL STATE_DIR
 #
-# Ports COM41 to COM49, so it never meets the other tests' peers; the simulators are started here and
+# Ports COM41 to COM50, so it never meets the other tests' peers; the simulators are started here and
 # stopped on exit. The simulator writes the image it received; firmware-image.py compares it with the
 # file. Exit status 0 when every check passed.
 set -u
@@ -14,7 +14,7 @@ WINE_RUN=$1 PREFIX=$2 SIMULATOR=$3 TOOL=$4 STATE=$5
 HERE=$(dirname "$0")
 SETTINGS='Software\MT6402 Utility Tests\load'
 STAMP='[0-9][0-9]:[0-9][0-9]:[0-9][0-9] '
-PORTS="com41 com42 com43 com44 com45 com46 com47 com48 com49"
+PORTS="com41 com42 com43 com44 com45 com46 com47 com48 com49 com50"
 failures=0
 
 stop_simulators() {
@@ -159,6 +159,32 @@ expect_count "$case" out "${STAMP}.*Send \"D\"" 1
 expect_line "$case" out "${STAMP}LoadBeginDownloadState Send \"D\""
 expect_line "$case" out "MT6402 responded with revision 01\.13"
 expect_image "$case" com49
+
+case="Ctrl+C during the download"
+# The simulator ends 100 ms after the program has let go of the port.
+start_simulator com50 --linger-ms 100 || exit 1
+"$WINE_RUN" "$TOOL" --settings "$SETTINGS" load --port COM50 --folder "$FOLDER" \
+    </dev/null >"$STATE/out.raw" 2>"$STATE/err.raw" &
+tool_pid=$!
+tries=0
+until tr -d '\r' <"$STATE/out.raw" | grep -Eq "^${STAMP}Sending firmware file "; do
+    tries=$((tries + 1))
+    [ "$tries" -gt 300 ] && break
+    sleep 0.1
+done
+kill -INT "$tool_pid"
+wait "$tool_pid"
+status=$?
+tr -d '\r' <"$STATE/out.raw" >"$STATE/out"
+tr -d '\r' <"$STATE/err.raw" >"$STATE/err"
+expect_status "$case" 5
+expect_last_line "$case" "${STAMP}Firmware load abandoned; serial port COM50 closed"
+tries=0
+while kill -0 "$(cat "$STATE/com50.pid")" 2>/dev/null; do
+    tries=$((tries + 1))
+    [ "$tries" -gt 50 ] && { fail "$case: the port stayed open"; break; }
+    sleep 0.1
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

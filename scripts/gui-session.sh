@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine against the simulated module on COM7, in a private prefix.
+#   gui-session.sh gui BUILD          for a person with a display (Xvfb + window manager when none)
+#   gui-session.sh screenshots BUILD  a PNG of each page, the macro editor and a context menu
+set -euo pipefail
+mode="$1"
+build="$(cd "${2:-build}" && pwd)"
+windows="$build/windows"
+exe="$windows/src/app/MT6402Utility.exe"
+sim="$build/native/tools/sim/mt6402sim"
+shots="$build/screenshots"
+state="$(mktemp -d)"; echo "state: $state" >&2
+export MT_WINEPREFIX="$windows/gui-prefix"
+wine_run="$windows/wine-run"
+pids=()
+cleanup() {
+    "$wine_run" wineserver -k 2>/dev/null || true
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -n "${KEEP_STATE:-}" ] || rm -rf "$state"
+}
+trap cleanup EXIT
+
+# A display: the user's, or a virtual one with a small window manager so windows get title bars.
+if [ "$mode" = screenshots ] || [ -z "${DISPLAY:-}" ]; then
+    display=":$((90 + RANDOM % 100))"
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    export DISPLAY="$display"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+fi
+
+# The simulated module, revision 1.12, and a firmware folder holding revision 1.12.
+"$sim" --revision 112 --linger-ms 0 --link "$state/sim" </dev/null >"$state/sim.out" 2>"$state/sim.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -e "$state/sim" ] && break; sleep 0.05; done
+pts="$(readlink -f "$state/sim")"
+mkdir -p "$state/firmware"
+"$build/native/bench/bench_make_hex" "$state/firmware/qmcu0112.hex" 30000 >/dev/null
+
+# COM7 is the simulator, listed in the serial device map; the saved port and folder point at it.
+"$wine_run" true
+mkdir -p "$MT_WINEPREFIX/dosdevices"
+ln -sfn "$pts" "$MT_WINEPREFIX/dosdevices/com7"
+( cd "$state" &&
+  "$wine_run" wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$pts" /f &&
+  "$wine_run" wine reg add 'HKCU\Software\Norvanta\MT6402 Utility' /v Port /d COM7 /f &&
+  "$wine_run" wine reg add 'HKCU\Software\Norvanta\MT6402 Utility' /v FirmwareFolder /d "Z:${state//\//\\}\\firmware" /f
+) >/dev/null 2>&1
+"$wine_run" wineserver -k || true
+"$wine_run" wineserver -w || true
+
+"$wine_run" "$exe" >"$state/program.log" 2>&1 &
+program=$!
+pids+=($program)
+
+if [ "$mode" = gui ]; then
+    wait "$program"
+    exit 0
+fi
+
+window=""
+for _ in $(seq 200); do
+    window="$(xdotool search --name 'MT6402 Utility' 2>/dev/null | head -1 || true)"
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || { echo "the program's window did not appear" >&2; exit 1; }
+sleep 3
+mkdir -p "$shots"
+shot() { sleep "${2:-1}"; import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+shot 1-port-page-device-status 2
+xdotool key Return                       # the device-status box that a successful test shows
+shot 2-port-page
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+eval "$(xdotool getwindowgeometry --shell "$window")"   # X, Y, WIDTH, HEIGHT of the frame
+echo "frame at $X,$Y size ${WIDTH}x$HEIGHT" >&2
+tab() { xdotool mousemove $((X + $1)) $((Y + 9)) click 1; }   # the tabs' row below the menu bar
+tab 85; shot 3-firmware-page 2
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 80)) click 3; shot 4-log-context-menu
+xdotool key Escape
+tab 165; shot 5-command-tester-page
+xdotool mousemove $((X + 375)) $((Y + 194)) click 1; shot 6-macro-editor 2   # "Edit Macros"
+xdotool key Escape
+echo "screenshots in $shots" >&2
