@@ -378,4 +378,33 @@ TEST_F(LoadRun, AFileThatCannotBeSentIsRefusedBeforeTheModuleIsDisturbed)
     }
 }
 
+TEST_F(LoadRun, APortThatCannotBeUsedEndsTheLoadBeforeItBegins)
+{
+    const std::string missing = ToUtf8(folder.Join(L"no-such-tty"));
+    struct Case {
+        std::vector<std::string> port;
+        std::string out; // a line of standard output, or none
+        std::string err; // a line of standard error, or none
+    };
+    const Case cases[] = {
+        // First: the port named next is kept as the Port setting.
+        {{}, "", "Serial port name is missing: name one with --port P.*"},
+        {{"--port", missing}, kStamp + "Unable to open serial port \"" + Quoted(missing) + R"("\. Error 0x00000002: .+)", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.port.empty() ? "no port" : "a missing port");
+        std::vector<std::string> arguments = {"load", "--folder", ToUtf8(firmwareFolder)};
+        arguments.insert(arguments.end(), c.port.begin(), c.port.end());
+        const ProgramResult run = Tool(arguments, 30s);
+        EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
+        if (!c.out.empty()) {
+            EXPECT_TRUE(HasLine(run.out, c.out)) << run.out;
+        }
+        if (!c.err.empty()) {
+            EXPECT_TRUE(HasLine(run.err, c.err)) << run.err;
+        }
+        EXPECT_FALSE(HasLine(run.out, ".*Sending firmware.*"));
+    }
+}
+
 } // namespace
