@@ -25,10 +25,11 @@ ls -1 "$folder"
 say "The chosen file, checked"
 "$util" check "$folder/qmcu0112.hex"
 
-say "Test Communications with the simulated module (revision 1.12), status and trace lines on"
+say "Test Communications with the simulated module (revision 1.10), status and trace lines on"
 fifo="$work/sim.out"
 mkfifo "$fifo"
-"$sim" --revision 112 --log >"$fifo" 2>"$work/wire.log" &
+# The module runs revision 1.10 and comes back from a load as 1.12; the wire runs at 9600 bit/s.
+"$sim" --revision 110 --new-revision 112 --baud 9600 --linger-ms 0 --log >"$fifo" 2>"$work/wire.log" &
 sim_pid=$!
 exec 3<"$fifo"
 read -r port <&3
@@ -37,6 +38,10 @@ echo "simulated module on $port"
 
 say "What the module saw on the wire"
 sed 's/^mt6402sim: /    /' "$work/wire.log"
+
+say "Sending the folder's firmware (revision 1.12) at 9600 bit/s: 471 blocks and the final one, about 40 s"
+
+"$util" --settings "$settings" load
 
 say "The settings the session saved"
 "$util" --settings "$settings" settings | grep -E '^(Port|FirmwareFolder) '
