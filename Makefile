@@ -70,9 +70,10 @@ bench: native
 	bench/check_vs_srec_cat.sh $(BUILD)/native
 	$(BUILD)/native/bench/bench_load $(BUILD)/native/src/cli/mt6402util $(BUILD)/native/tools/sim/mt6402sim
 	if [ -x $(BUILD)/windows/src/cli/mt6402util.exe ]; then \
-	    $(BUILD)/windows/wine-run wineserver -p >/dev/null 2>&1; \
+	    $(BUILD)/windows/wine-run wineserver -p </dev/null >/dev/null 2>&1; \
 	    $(BUILD)/native/bench/bench_load $(BUILD)/windows/src/cli/mt6402util.exe $(BUILD)/native/tools/sim/mt6402sim \
-	        --wine $(BUILD)/windows/wine-run $(BUILD)/windows/wineprefix; fi
+	        --wine $(BUILD)/windows/wine-run $(BUILD)/windows/wineprefix; status=$$?; \
+	    $(BUILD)/windows/wine-run wineserver -k >/dev/null 2>&1; exit $$status; fi
 
 # Coverage-guided fuzzing of the parsers for a bounded time; crashes land in fuzz/crashes/ for the tests.
 FUZZ_SECONDS ?= 60
