@@ -71,8 +71,10 @@ public:
         }
         if (receiveBuffer_.empty() || !IsTerminator(receiveBuffer_.back()))
             return 0;
-        Trace(L"%s Response \"%s\" %3u ms", currentState_->Name(), PrintableText(receiveBuffer_),
-              model_.Timers().TickCount() - stepTime_);
+        // The printable copy is made only for a trace: this runs for every block of a firmware load.
+        if (model_.Trace.Get() != 0)
+            Trace(L"%s Response \"%s\" %3u ms", currentState_->Name(), PrintableText(receiveBuffer_),
+                  model_.Timers().TickCount() - stepTime_);
         currentState_->OnResponse();
         receiveBuffer_.clear();
         return 0;

@@ -1,5 +1,6 @@
 // The Command Tester page: type commands or press macro buttons, send them to the module, see its replies.
 #include "ui/CommandTesterPage.h"
+#include "ui/BalloonToolTips.h"
 
 #include <commctrl.h>
 
@@ -59,29 +60,13 @@ bool CCommandTesterPage::OnInitDialog()
 
 void CCommandTesterPage::CreateToolTips()
 {
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    if (!toolTip_)
-        return;
-    auto addTool = [this](int id, uint32_t textId) {
-        HWND control = Item(id);
-        if (!control)
-            return;
-        std::wstring text = LoadStringResource(textId);
-        TOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = Handle();
-        info.uId = reinterpret_cast<UINT_PTR>(control);
-        info.lpszText = text.data();
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    };
-    SendMessageW(toolTip_, TTM_ACTIVATE, TRUE, 0);
-    addTool(IDC_EDIT_MACROS, IDS_TIP_EDIT_MACROS);
-    addTool(IDC_CLEAR_OUTPUT, IDS_TIP_CLEAR);
+    ToolTipEntry tools[2 + IDC_MACRO_LAST - IDC_MACRO_FIRST + 1];
+    size_t count = 0;
+    tools[count++] = {Item(IDC_EDIT_MACROS), IDS_TIP_EDIT_MACROS};
+    tools[count++] = {Item(IDC_CLEAR_OUTPUT), IDS_TIP_CLEAR};
     for (int id = IDC_MACRO_FIRST; id <= IDC_MACRO_LAST; ++id)
-        addTool(id, IDS_TIP_MACRO);
+        tools[count++] = {Item(id), IDS_TIP_MACRO};
+    toolTip_ = CreateBalloonToolTips(Handle(), std::span<const ToolTipEntry>(tools, count));
 }
 
 std::wstring CCommandTesterPage::CommandBoxText() const

@@ -1,5 +1,6 @@
 // The Firmware page: the firmware folder, installed and available revisions, and the activity log.
 #include "ui/FirmwarePage.h"
+#include "ui/BalloonToolTips.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -99,34 +100,12 @@ void CFirmwarePage::WriteLogHeader()
 
 void CFirmwarePage::CreateToolTips()
 {
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    if (!toolTip_)
-        return;
-    struct Tip {
-        HWND control;
-        uint32_t text;
-    } tips[] = {{default_, IDS_TIP_DEFAULT_FOLDER},
-                {browse_, IDS_TIP_BROWSE_FOLDER},
-                {copyNewFiles_, IDS_TIP_COPY_NEW_FILES},
-                {checkRevision_, IDS_TIP_CHECK_REVISION},
-                {sendFirmware_, IDS_TIP_SEND_FIRMWARE}};
-    for (const Tip& tip : tips) {
-        if (!tip.control)
-            continue;
-        std::wstring text = LoadStringResource(tip.text);
-        TOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = Handle();
-        info.uId = reinterpret_cast<UINT_PTR>(tip.control);
-        info.lpszText = text.data();
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    }
-    // The longest tip wraps instead of running across the screen.
-    SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, kToolTipWidth);
-    SendMessageW(toolTip_, TTM_ACTIVATE, TRUE, 0);
+    const ToolTipEntry tools[] = {{default_, IDS_TIP_DEFAULT_FOLDER},
+                                  {browse_, IDS_TIP_BROWSE_FOLDER},
+                                  {copyNewFiles_, IDS_TIP_COPY_NEW_FILES},
+                                  {checkRevision_, IDS_TIP_CHECK_REVISION},
+                                  {sendFirmware_, IDS_TIP_SEND_FIRMWARE}};
+    toolTip_ = CreateBalloonToolTips(Handle(), tools);
 }
 
 void CFirmwarePage::UpdateAvailable(bool hint)

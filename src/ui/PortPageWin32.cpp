@@ -1,5 +1,6 @@
 // The Port page: choose the module's serial port, test communications, close the port, see what answered.
 #include "ui/PortPage.h"
+#include "ui/BalloonToolTips.h"
 
 #include <commctrl.h>
 
@@ -35,28 +36,9 @@ bool CPortPage::OnInitDialog()
 
 void CPortPage::CreateToolTips()
 {
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_BALLOON,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    if (!toolTip_)
-        return;
-    struct Tip {
-        HWND control;
-        uint32_t text;
-    } tips[] = {{portList_, IDS_TIP_PORT_LIST}, {testCommunications_, IDS_TIP_TEST}, {closePort_, IDS_TIP_CLOSE_PORT}};
-    for (const Tip& tip : tips) {
-        if (!tip.control)
-            continue;
-        std::wstring text = LoadStringResource(tip.text);
-        TOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = Handle();
-        info.uId = reinterpret_cast<UINT_PTR>(tip.control);
-        info.lpszText = text.data();
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    }
-    SendMessageW(toolTip_, TTM_ACTIVATE, TRUE, 0);
+    const ToolTipEntry tools[] = {
+        {portList_, IDS_TIP_PORT_LIST}, {testCommunications_, IDS_TIP_TEST}, {closePort_, IDS_TIP_CLOSE_PORT}};
+    toolTip_ = CreateBalloonToolTips(Handle(), tools);
 }
 
 void CPortPage::FillPortList()
