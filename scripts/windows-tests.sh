@@ -12,6 +12,9 @@ cd "$build" || exit 1
 # detached: started by the first test program they would hold that test's output pipe open and
 # CTest would wait for it until the time-out.
 ./wine-run wineboot </dev/null >/dev/null 2>&1
+# In a prefix made moments ago the services may not be up after wineboot; the first program started
+# brings them up, so that first program is this one, not a test.
+./wine-run wine cmd /c exit </dev/null >/dev/null 2>&1
 ctest "$@"
 status=$?
 ./wine-run wineserver -k </dev/null >/dev/null 2>&1
