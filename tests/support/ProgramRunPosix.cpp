@@ -1,4 +1,5 @@
 // Runs a program of the build as a child process and collects its exit code and output (Linux).
+#include "ChildEnvironment.h"
 #include "ProgramRun.h"
 
 #include <cerrno>
@@ -33,30 +34,6 @@ private:
     int fd_;
 };
 
-std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra)
-{
-    std::vector<std::string> merged;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& e : extra)
-            replaced = replaced || e.compare(0, name.size(), name) == 0;
-        if (!replaced)
-            merged.push_back(text);
-    }
-    merged.insert(merged.end(), extra.begin(), extra.end());
-    return merged;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& words)
-{
-    std::vector<char*> pointers;
-    for (std::string& word : words)
-        pointers.push_back(word.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 } // namespace
 
