@@ -55,6 +55,15 @@ private:
     void ToggleSetting(UINT command);
     void SetCheck(UINT command, bool checked);
     void LayoutFrame();
+    // F6 and Shift+F6: the keyboard focus goes to the next or previous pane (the tab control, the page shown).
+    void MoveToPane(bool forward);
+    // Where the focus goes in the page shown: the control last left by F6, else the first tab stop.
+    HWND PageFocusTarget() const;
+    void OnActivate(WPARAM wParam);
+    void OnSetFocus();
+    // The status line shows a menu command's prompt while the command is highlighted.
+    void OnMenuSelect(UINT id, UINT flags, HMENU menu);
+    void EndMenuHelp();
 
     std::unique_ptr<CModelBase> model_;
     CMessageLoop* loop_;
@@ -69,6 +78,10 @@ private:
     IMessageTarget* observer_ = nullptr; // the target registered with the model, or null
     bool filterRegistered_ = false;
     bool ignoreStatusReset_ = false;
+    HWND lastPageFocus_ = nullptr;      // the page's control that had the focus when F6 left the page
+    HWND focusOnDeactivate_ = nullptr;  // the control that had the focus when the frame was deactivated
+    bool menuHelpShown_ = false;
+    std::wstring textBeforeMenu_;       // the status line to put back when the menu closes
     // The title's first part, read once from the executable's version block.
     bool haveVersion_ = false;
     CFileVersionInfo version_;

@@ -12,6 +12,7 @@
 #include "model/StringTable.h"
 #include "platform/LastError.h"
 #include "ui/FrameRules.h"
+#include "ui/KeyboardNavigation.h"
 
 namespace {
 
@@ -56,6 +57,15 @@ WindowPlacement ToStored(const WINDOWPLACEMENT& p)
 
 // The status bar's own visible style (IsWindowVisible also asks the frame, which may be hidden).
 bool IsShown(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+bool CanTakeFocus(HWND window) { return window && IsWindowVisible(window) && IsWindowEnabled(window); }
+
+// A prompt string is "status line text\ntooltip text"; the status line shows the first part.
+std::wstring StatusPrompt(UINT id)
+{
+    std::wstring text = LoadStringResource(id);
+    return text.substr(0, text.find(L'\n'));
+}
 
 WINDOWPLACEMENT FromStored(const WindowPlacement& stored)
 {
@@ -159,6 +169,18 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HELP:
         ShowHelpContents(window_);
         return TRUE;
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        break;
+    case WM_SETFOCUS:
+        OnSetFocus();
+        return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return 0;
+    case WM_EXITMENULOOP:
+        EndMenuHelp();
+        return 0;
     case WM_DEVICECHANGE:
         return TRUE;
     case WM_COMM_EVENT:
@@ -342,6 +364,10 @@ void CMainFrame::OnCommand(UINT id)
     case ID_HELP_CONTENTS:
         ShowHelpContents(window_);
         break;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        MoveToPane(id == ID_NEXT_PANE);
+        break;
     default:
         break;
     }
@@ -375,6 +401,91 @@ void CMainFrame::LayoutFrame()
         bottom -= bar.bottom - bar.top;
     }
     tabView_.Resize(0, 0, client.right, std::max(0, bottom));
+}
+
+HWND CMainFrame::PageFocusTarget() const
+{
+    HWND page = tabView_.ActivePage();
+    if (!page || !IsWindowVisible(page))
+        return nullptr;
+    if (lastPageFocus_ && IsChild(page, lastPageFocus_) && CanTakeFocus(lastPageFocus_))
+        return lastPageFocus_;
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    bool tabStop = first && (GetWindowLongPtrW(first, GWL_STYLE) & WS_TABSTOP) != 0;
+    return tabStop && IsChild(page, first) && CanTakeFocus(first) ? first : nullptr;
+}
+
+void CMainFrame::MoveToPane(bool forward)
+{
+    HWND focus = GetFocus();
+    HWND tab = tabView_.TabControl();
+    HWND page = tabView_.ActivePage();
+    // Panes in order: 0 the tab control, 1 the page shown. The status bar takes no focus.
+    int current = -1;
+    if (tab && focus == tab)
+        current = 0;
+    else if (page && focus && (focus == page || IsChild(page, focus)))
+        current = 1;
+    if (current == 1 && focus != page)
+        lastPageFocus_ = focus;
+    HWND panes[2] = {CanTakeFocus(tab) ? tab : nullptr, PageFocusTarget()};
+    int next = NextPane(current, {panes[0] != nullptr, panes[1] != nullptr}, forward);
+    if (next < 0 || next == current)
+        return;
+    if (next == 1)
+        // As dialog navigation does it: the default button follows, an edit box selects its text.
+        SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(panes[1]), TRUE);
+    else
+        SetFocus(panes[0]);
+}
+
+void CMainFrame::OnActivate(WPARAM wParam)
+{
+    if (LOWORD(wParam) != WA_INACTIVE)
+        return;
+    HWND focus = GetFocus();
+    if (focus && IsChild(window_, focus))
+        focusOnDeactivate_ = focus;
+}
+
+// The frame itself takes no keys: the focus goes back to the control that had it, else into the page.
+void CMainFrame::OnSetFocus()
+{
+    HWND target = nullptr;
+    if (focusOnDeactivate_ && IsChild(window_, focusOnDeactivate_) && CanTakeFocus(focusOnDeactivate_))
+        target = focusOnDeactivate_;
+    if (!target)
+        target = PageFocusTarget();
+    if (!target && CanTakeFocus(tabView_.TabControl()))
+        target = tabView_.TabControl();
+    if (target)
+        SetFocus(target);
+}
+
+void CMainFrame::OnMenuSelect(UINT id, UINT flags, HMENU menu)
+{
+    if (flags == 0xFFFF && !menu) {
+        EndMenuHelp();
+        return;
+    }
+    if (!menuHelpShown_) {
+        LRESULT length = SendMessageW(statusBar_, SB_GETTEXTLENGTHW, 0, 0);
+        textBeforeMenu_.assign(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
+        SendMessageW(statusBar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(textBeforeMenu_.data()));
+        textBeforeMenu_.resize(LOWORD(length));
+        menuHelpShown_ = true;
+    }
+    std::wstring prompt = (flags & (MF_POPUP | MF_SEPARATOR)) ? std::wstring() : StatusPrompt(id);
+    const std::wstring& shown = prompt.empty() ? textBeforeMenu_ : prompt;
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+void CMainFrame::EndMenuHelp()
+{
+    if (!menuHelpShown_)
+        return;
+    menuHelpShown_ = false;
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(textBeforeMenu_.c_str()));
 }
 
 LRESULT CMainFrame::RouteEvent(UINT message, WPARAM wParam, LPARAM lParam)
@@ -415,7 +526,11 @@ LRESULT CMainFrame::OnReportText(LPARAM lParam)
     }
     if (!text)
         return 0;
-    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    // While a menu shows its prompts the line comes back when the menu closes.
+    if (menuHelpShown_)
+        textBeforeMenu_ = text;
+    else
+        SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
     if (tabView_.ActiveIndex() == CTabView::LogPageIndex)
         SendMessageW(window_, WM_REPORT_TO_PAGE, 0, reinterpret_cast<LPARAM>(text));
     return 0;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "ui/PropSheetTabCtrl.h"
+
 class CModelBase;
 class CPropertyPageImpl;
 
@@ -28,6 +30,7 @@ public:
 
     HWND Handle() const { return sheet_; }
     HWND TabControl() const { return tab_; }
+    CPropSheetTabCtrl& TabCtrl() { return tabCtrl_; }
     // The page shown and its index (-1 when there is none).
     HWND ActivePage() const;
     int ActiveIndex() const;
@@ -48,11 +51,13 @@ private:
                                       DWORD_PTR data);
     void PrepareSheet();
     void LayoutChildren();
+    void AfterPageChange(HWND page);
 
     CModelBase& model_;
     std::vector<std::unique_ptr<CPropertyPageImpl>> pages_;
     HWND sheet_ = nullptr;
     HWND tab_ = nullptr;
+    CPropSheetTabCtrl tabCtrl_;
     SIZE createdClient_{};
     SIZE neededClient_{};
     // The tab control's distances to the sheet's client edges after it was enlarged.

@@ -153,6 +153,12 @@ void CTabView::PrepareSheet()
         neededClient_ = {(page.right - page.left) + tabMargins_.left + tabMargins_.right,
                          (page.bottom - page.top) + tabMargins_.top + tabMargins_.bottom};
     }
+    tabCtrl_.SubclassWindow(tab_);
+    // The sheet's own Ctrl+Tab and Ctrl+Page Down change the page without telling the sheet's
+    // window procedure; the tab control hears of every change.
+    tabCtrl_.OnPageSelected([this](int index) {
+        AfterPageChange(reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0)));
+    });
     LayoutChildren();
 }
 
@@ -166,10 +172,10 @@ LRESULT CALLBACK CTabView::SheetProc(HWND sheet, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE))
-            self->LayoutChildren();
+            self->AfterPageChange(self->ActivePage());
         break;
     case PSM_SETCURSEL:
-        self->LayoutChildren();
+        self->AfterPageChange(self->ActivePage());
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(sheet, SheetProc, kSheetSubclassId);
@@ -180,8 +186,27 @@ LRESULT CALLBACK CTabView::SheetProc(HWND sheet, UINT message, WPARAM wParam, LP
     return result;
 }
 
+// The sheet places the page it shows at its own idea of the display area, and it hides the page it
+// leaves even when the focus is on one of its controls (Ctrl+Tab from inside a page), which would
+// leave the keyboard talking to a hidden control. The pages are laid out again, and the focus moves
+// to the first control of the page now shown, or to the tabs when that page has none to take it.
+void CTabView::AfterPageChange(HWND page)
+{
+    LayoutChildren();
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(sheet_, focus) || IsWindowVisible(focus))
+        return;
+    HWND first = page ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+    if (first && IsChild(page, first) && (GetWindowLongPtrW(first, GWL_STYLE) & WS_TABSTOP) &&
+        IsWindowVisible(first) && IsWindowEnabled(first))
+        SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    else if (tab_)
+        SetFocus(tab_);
+}
+
 void CTabView::Destroy()
 {
+    tabCtrl_.UnsubclassWindow();
     if (sheet_ && IsWindow(sheet_))
         DestroyWindow(sheet_);
     sheet_ = nullptr;
