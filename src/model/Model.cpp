@@ -71,8 +71,13 @@ bool CModelBase::LoadSettings()
 
 bool CModelBase::SaveSettings()
 {
+    // One write of the settings for all the values, not one per value.
+    if (ISettingsStore* key = appInfo_.Key())
+        key->BeginWrites();
     for (IPersistentValue* value : persistent_)
         value->Save(appInfo_);
+    if (ISettingsStore* key = appInfo_.Key())
+        key->CommitWrites();
     return true;
 }
 

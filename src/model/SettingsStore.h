@@ -28,6 +28,12 @@ public:
     virtual uint32_t SetValue(const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t size) = 0;
     // Opens the named subkey (read and write), creating it first when `create` is set.
     virtual uint32_t OpenSubKey(const std::wstring& name, bool create, std::unique_ptr<ISettingsStore>& key) = 0;
+
+    // Writes of this key between BeginWrites and CommitWrites may be gathered and stored together,
+    // all or none (the settings file is then replaced once, not once per value); reads see them at
+    // once. CommitWrites answers for the gathered writes. A key that writes through needs neither.
+    virtual void BeginWrites() {}
+    virtual uint32_t CommitWrites() { return 0; }
 };
 
 // The application key: HKEY_CURRENT_USER\Software\Norvanta\MT6402 Utility on Windows, opened or

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "model/SettingsFile.h"
 #include "model/StringTable.h"
@@ -181,15 +182,26 @@ private:
     CFileDescriptor fd_;
 };
 
+// A value written while writes are gathered.
+struct GatheredValue {
+    std::wstring name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+};
+
 class CSettingsFileStore : public ISettingsStore {
 public:
     CSettingsFileStore(std::string path, std::wstring section) : path_(std::move(path)), section_(std::move(section)) {}
+
+    ~CSettingsFileStore() override { CommitWrites(); }
 
     uint32_t QueryValue(const std::wstring& name, uint32_t& type, uint8_t* data, uint32_t& size) override
     {
         CSettingsFile file;
         if (const uint32_t result = Read(file))
             return result;
+        if (gathering_ && !Apply(file))
+            return ERROR_CODE_INVALID_PARAMETER;
         const CSettingsFile::Value* value = file.Find(section_, name);
         if (!value)
             return ERROR_CODE_FILE_NOT_FOUND;
@@ -210,6 +222,13 @@ public:
     {
         if (size > 0 && !data)
             return ERROR_CODE_INVALID_PARAMETER;
+        if (gathering_) {
+            CSettingsFile check; // refuses what the file could not hold, as a write through would
+            if (!check.Set(section_, name, type, data, size))
+                return ERROR_CODE_INVALID_PARAMETER;
+            gathered_.push_back({name, type, std::vector<uint8_t>(data, data + size)});
+            return 0;
+        }
         const std::string folder = ParentFolder(path_);
         if (const uint32_t result = CreateFolders(folder))
             return result;
@@ -221,6 +240,27 @@ public:
         if (!file.Set(section_, name, type, data, size))
             return ERROR_CODE_INVALID_PARAMETER;
         return ReplaceFile(path_, file.Serialize());
+    }
+
+    void BeginWrites() override { gathering_ = true; }
+
+    uint32_t CommitWrites() override
+    {
+        gathering_ = false;
+        if (gathered_.empty())
+            return 0;
+        const std::string folder = ParentFolder(path_);
+        uint32_t result = CreateFolders(folder);
+        if (result == 0) {
+            CFolderLock lock(folder);
+            CSettingsFile file;
+            // A file that cannot be read is never overwritten: that would lose the settings it holds.
+            result = Read(file);
+            if (result == 0)
+                result = Apply(file) ? ReplaceFile(path_, file.Serialize()) : ERROR_CODE_INVALID_PARAMETER;
+        }
+        gathered_.clear();
+        return result;
     }
 
     uint32_t OpenSubKey(const std::wstring& name, bool create, std::unique_ptr<ISettingsStore>& key) override
@@ -251,8 +291,19 @@ private:
         return 0;
     }
 
+    // The gathered writes, in order, on top of what the file holds.
+    bool Apply(CSettingsFile& file) const
+    {
+        for (const GatheredValue& value : gathered_)
+            if (!file.Set(section_, value.name, value.type, value.data.data(), static_cast<uint32_t>(value.data.size())))
+                return false;
+        return true;
+    }
+
     std::string path_;
     std::wstring section_;
+    bool gathering_ = false;
+    std::vector<GatheredValue> gathered_;
 };
 
 // A settings file reached through a symbolic link is replaced where it really lives.

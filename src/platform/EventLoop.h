@@ -37,6 +37,7 @@ public:
         intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
         bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
         void* NativeHandle() override;
+        IReadinessWatch* ReadinessWatch() override;
 
         // Called by the loop (and on Windows by the target's window procedure).
         intptr_t Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam);

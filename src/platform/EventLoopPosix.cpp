@@ -1,9 +1,12 @@
-// The event loop off Windows: poll on an eventfd for posted messages, and a timer queue on a monotonic clock.
+// The event loop off Windows: poll on an eventfd for posted messages, watched devices, and a timer queue.
 #include "platform/EventLoop.h"
 #include "platform/LastError.h"
+#include "platform/ReadinessWatch.h"
 
 #include <sys/eventfd.h>
 #include <poll.h>
+#include <sched.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -54,10 +58,15 @@ private:
     int fd_;
 };
 
-uint64_t NowMilliseconds()
+uint64_t NowNanoseconds()
 {
     using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+uint64_t NowMilliseconds()
+{
+    return NowNanoseconds() / 1'000'000;
 }
 
 struct PostedMessage {
@@ -74,15 +83,103 @@ struct Timer {
     uint64_t due;
 };
 
+struct WatchedDevice {
+    int descriptor;
+    IReadinessClient* client;
+    uint64_t serial; // tells a watch from a later one of the same client
+};
+
+constexpr uint64_t kNoTimeout = UINT64_MAX;
+
+uint64_t MillisecondsToNs(int milliseconds)
+{
+    return milliseconds < 0 ? kNoTimeout : static_cast<uint64_t>(milliseconds) * 1'000'000;
+}
+
+// How long a device's wish lets the loop sleep.
+uint64_t SleepFor(const ReadinessWish& wish, uint64_t nowNs)
+{
+    uint64_t sleep = MillisecondsToNs(wish.lookAgainMs);
+    if (wish.answerDueNs != 0) {
+        const uint64_t awakeFrom = wish.answerDueNs - std::min(wish.answerDueNs, IReadinessWatch::kAwakeBeforeNs);
+        const uint64_t awakeUntil = wish.answerDueNs + IReadinessWatch::kAwakeAfterNs;
+        if (nowNs < awakeFrom)
+            sleep = std::min(sleep, awakeFrom - nowNs);
+        else if (nowNs < awakeUntil)
+            sleep = 0;
+    }
+    return sleep;
+}
+
 } // namespace
 
-struct CEventLoop::Impl {
+struct CEventLoop::Impl : IReadinessWatch {
     CWakeDescriptor wake;
     std::mutex mutex; // guards posted, quitCode
     std::deque<PostedMessage> posted;
     std::atomic<bool> quit{false};
     int quitCode = 0;
-    std::vector<Timer> timers; // loop thread only
+    std::atomic<std::thread::id> runner; // the thread in Run, which needs no wake-up to see a post
+    std::vector<Timer> timers;           // loop thread only
+    std::vector<WatchedDevice> watched;  // loop thread only
+    uint64_t nextSerial = 1;
+    std::vector<pollfd> pollSet;         // this round's wait: the wake-up descriptor, then devices
+    std::vector<WatchedDevice> pollDevices;
+
+    ~Impl() override
+    {
+        for (const WatchedDevice& device : std::exchange(watched, {}))
+            device.client->OnWatchEnded();
+    }
+
+    bool Watch(int descriptor, IReadinessClient& client) override
+    {
+        Unwatch(client);
+        watched.push_back({descriptor, &client, nextSerial++});
+        return true;
+    }
+
+    void Unwatch(IReadinessClient& client) override
+    {
+        std::erase_if(watched, [&client](const WatchedDevice& d) { return d.client == &client; });
+    }
+
+    bool StillWatched(const WatchedDevice& device) const
+    {
+        return std::any_of(watched.begin(), watched.end(),
+                           [&device](const WatchedDevice& d) { return d.serial == device.serial; });
+    }
+
+    // Waits for a posted message, a watched device or the next timer, and hands ready devices
+    // their events at once: the device's client runs before anything else, as soon as it can.
+    void Wait()
+    {
+        const uint64_t now = NowNanoseconds();
+        uint64_t sleep = MillisecondsToNs(PollTimeout());
+        pollSet.assign(1, pollfd{wake.Get(), POLLIN, 0});
+        pollDevices.clear();
+        for (const WatchedDevice& device : watched) {
+            ReadinessWish wish;
+            if (device.client->WantsReadiness(wish)) {
+                pollSet.push_back({device.descriptor, POLLIN, 0});
+                pollDevices.push_back(device);
+            }
+            sleep = std::min(sleep, SleepFor(wish, now));
+        }
+        // Watching awake, the loop still lets any other thread that wants this processor run first.
+        if (sleep == 0)
+            sched_yield();
+        timespec limit{static_cast<time_t>(sleep / 1'000'000'000), static_cast<long>(sleep % 1'000'000'000)};
+        if (ppoll(pollSet.data(), pollSet.size(), sleep == kNoTimeout ? nullptr : &limit, nullptr) <= 0)
+            return;
+        if (pollSet[0].revents != 0)
+            wake.Drain();
+        for (size_t i = 1; i < pollSet.size() && !quit; ++i) {
+            // A client may have unwatched (or destroyed) another, or itself, in this round.
+            if (pollSet[i].revents != 0 && StillWatched(pollDevices[i - 1]))
+                pollDevices[i - 1].client->OnReadiness(pollSet[i].revents);
+        }
+    }
 
     bool Enqueue(CTarget* target, uint32_t message, uintptr_t wParam, intptr_t lParam)
     {
@@ -94,7 +191,9 @@ struct CEventLoop::Impl {
             std::lock_guard<std::mutex> lock(mutex);
             posted.push_back({target, message, wParam, lParam});
         }
-        wake.Signal();
+        // The loop's own thread looks at the queue before it waits again.
+        if (std::this_thread::get_id() != runner)
+            wake.Signal();
         return true;
     }
 
@@ -181,6 +280,7 @@ int CEventLoop::Run()
 {
     if (!impl_->wake.IsValid())
         return -1;
+    impl_->runner = std::this_thread::get_id();
     while (!impl_->quit) {
         impl_->DeliverPosted();
         if (impl_->quit)
@@ -188,12 +288,10 @@ int CEventLoop::Run()
         impl_->FireDueTimers();
         if (impl_->quit)
             break;
-        pollfd descriptor{impl_->wake.Get(), POLLIN, 0};
-        int ready = poll(&descriptor, 1, impl_->PollTimeout());
-        if (ready > 0)
-            impl_->wake.Drain();
+        impl_->Wait();
     }
     impl_->quit = false;
+    impl_->runner = std::thread::id{};
     std::lock_guard<std::mutex> lock(impl_->mutex);
     return impl_->quitCode;
 }
@@ -249,6 +347,8 @@ bool CEventLoop::CTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lPar
 }
 
 void* CEventLoop::CTarget::NativeHandle() { return nullptr; }
+
+IReadinessWatch* CEventLoop::CTarget::ReadinessWatch() { return loop_.impl_.get(); }
 
 intptr_t CEventLoop::CTarget::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {

@@ -154,6 +154,9 @@ bool CEventLoop::CTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lPar
 
 void* CEventLoop::CTarget::NativeHandle() { return impl_->window.Get(); }
 
+// Devices here are waited on by their own threads.
+IReadinessWatch* CEventLoop::CTarget::ReadinessWatch() { return nullptr; }
+
 intptr_t CEventLoop::CTarget::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     return handler_ ? handler_(message, wParam, lParam) : 0;

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+class IReadinessWatch;
+
 // Message numbers shared by the subsystems (the same numbers on every platform).
 constexpr uint32_t WM_REPORT_TEXT = 0x800A;    // lParam: const wchar_t*, always shown
 constexpr uint32_t WM_VERBOSE_TEXT = 0x800B;   // lParam: const wchar_t*, shown with VerboseLogging only
@@ -27,4 +29,7 @@ public:
 
     // The platform's handle behind the target (a window handle on Windows), or null.
     virtual void* NativeHandle() { return nullptr; }
+
+    // The loop behind the target when it can wait on a device itself (see ReadinessWatch.h), or null.
+    virtual IReadinessWatch* ReadinessWatch() { return nullptr; }
 };

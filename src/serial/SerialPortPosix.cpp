@@ -1,7 +1,8 @@
-// CSerialPort on Linux: a raw termios device, non-blocking reads of what has arrived, and a waiter thread.
+// CSerialPort on Linux: a raw termios device, non-blocking reads of what has arrived, and a waiter.
 #include "serial/SerialPort.h"
 
 #include "platform/LastError.h"
+#include "platform/ReadinessWatch.h"
 #include "platform/TextConversion.h"
 #include "serial/CommEventGate.h"
 #include "serial/SerialRules.h"
@@ -95,13 +96,17 @@ void DrainPipe(int fd)
 
 } // namespace
 
-struct CSerialPort::Device {
+// Arriving bytes are announced by one of two waiters. When the message window's event loop can wait
+// on the device itself, it does: the announcement is a WM_COMM_EVENT sent on the loop's thread the
+// moment poll returns, with no hand-over between threads (a load's turnaround per block is mostly
+// such hand-overs). Otherwise a waiter thread polls the device and posts the event.
+struct CSerialPort::Device : IReadinessClient {
     explicit Device(CSerialPort& owner) : owner(owner) {}
 
     // The waiter thread: polls the device and posts WM_COMM_EVENT when bytes wait. It never reads,
     // never sends and never waits on the user-interface thread; its failures are handed over.
     void RunWaiter();
-    // Wakes the waiter (to re-arm it, or to let it see the stop flag).
+    // Wakes the waiter thread (to re-arm it, or to let it see the stop flag).
     void Wake()
     {
         char byte = 1;
@@ -110,7 +115,34 @@ struct CSerialPort::Device {
     void Rearm()
     {
         gate.Rearm();
-        Wake();
+        if (waiter.joinable())
+            Wake();
+    }
+
+    // The event loop as the waiter (loop thread).
+    bool WantsReadiness(ReadinessWish& wish) override;
+    void OnReadiness(short events) override;
+    void OnWatchEnded() override { watch = nullptr; }
+    // The line sends 10 bits a byte: an answer to what was written cannot begin to arrive before
+    // those bytes and one byte of the answer have crossed it.
+    void NoteWritten(uint32_t count, uint32_t bitsPerSecond)
+    {
+        if (count == 0 || bitsPerSecond == 0)
+            return;
+        const uint64_t byteNs = 10'000'000'000ULL / bitsPerSecond;
+        lineFreeNs = std::max(lineFreeNs, NowNs()) + count * byteNs;
+        answerDueNs = lineFreeNs + byteNs;
+    }
+    static uint64_t NowNs()
+    {
+        using namespace std::chrono;
+        return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+    void StopWatching()
+    {
+        if (watch)
+            watch->Unwatch(*this);
+        watch = nullptr;
     }
     void MarkWaiterEnded()
     {
@@ -125,6 +157,11 @@ struct CSerialPort::Device {
     CFileDescriptor wakeWrite;
     termios lineSettings{};    // the settings last written to the port
     std::thread waiter;
+    IReadinessWatch* watch = nullptr; // the event loop waiting on the device instead of the thread
+    uint32_t quietUntilMs = 0;        // loop waiter: after a wake-up with nothing to read
+    bool quiet = false;
+    uint64_t lineFreeNs = 0;          // when the bytes written so far have crossed the wire
+    uint64_t answerDueNs = 0;         // when the first byte of an answer to them can arrive; 0: none
     std::atomic<bool> stop{false};
     CCommEventGate gate;
     std::mutex endedMutex;
@@ -191,6 +228,11 @@ bool CSerialPort::OpenDevice()
     speed_ = SERIAL_DEFAULT_SPEED;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
+    IMessageTarget* window = MessageWindow();
+    if (IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr; watch && watch->Watch(device.port.Get(), device)) {
+        device.watch = watch;
+        return true;
+    }
     try {
         device.waiter = std::thread([&device] { device.RunWaiter(); });
     } catch (const std::system_error& error) {
@@ -205,6 +247,7 @@ void CSerialPort::CloseDevice()
     if (!device_)
         return;
     Device& device = *device_;
+    device.StopWatching();
     if (device.waiter.joinable()) {
         device.stop = true;
         device.Wake();
@@ -260,6 +303,50 @@ void CSerialPort::Device::RunWaiter()
     MarkWaiterEnded();
 }
 
+bool CSerialPort::Device::WantsReadiness(ReadinessWish& wish)
+{
+    const uint32_t now = CCommEventGate::Now();
+    if (quiet && static_cast<int32_t>(quietUntilMs - now) > 0) {
+        wish.lookAgainMs = static_cast<int>(quietUntilMs - now);
+        return false;
+    }
+    quiet = false;
+    // One event at a time, as the thread does: until the receiver reads, or the gate's time-out.
+    if (uint32_t wait = gate.MillisecondsUntilRearm(now); wait > 0) {
+        wish.lookAgainMs = static_cast<int>(wait);
+        return false;
+    }
+    wish.answerDueNs = answerDueNs;
+    return true;
+}
+
+void CSerialPort::Device::OnReadiness(short events)
+{
+    int waiting = 0;
+    if (::ioctl(port.Get(), FIONREAD, &waiting) != 0) {
+        if (PortError(errno) == ERROR_CODE_ACCESS_DENIED) {
+            StopWatching(); // the device went away; the next read or write reports it
+            return;
+        }
+        waiting = 0;
+    }
+    IMessageTarget* window = owner.MessageWindow();
+    if (window && waiting > 0) {
+        gate.Posted(CCommEventGate::Now());
+        // Last: the receiver may close the port, and so destroy this device, while it handles the event.
+        window->Send(WM_COMM_EVENT, CommEventParameter(0, SERIAL_EVENT_RXCHAR), 0);
+        return;
+    }
+    // Bytes that arrived before a hang-up are announced first; then the watch ends and the next
+    // read or write reports the hang-up.
+    if (HasHungUp(events)) {
+        StopWatching();
+        return;
+    }
+    quiet = true;
+    quietUntilMs = CCommEventGate::Now() + kEmptyWakePauseMs;
+}
+
 bool CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received)
 {
     received = 0;
@@ -291,6 +378,8 @@ bool CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received)
             return false;
         }
         received = n > 0 ? static_cast<uint32_t>(n) : 0;
+        if (received > 0)
+            device_->answerDueNs = 0; // the answer is here
     }
     device_->Rearm();
     return true;
@@ -333,6 +422,7 @@ bool CSerialPort::Write(const uint8_t* bytes, uint32_t count, uint32_t& written)
         ReportError(L"WriteFile", n < 0 ? PortError(errno) : ERROR_CODE_ACCESS_DENIED);
         return false;
     }
+    device_->NoteWritten(count, speed_);
     return true;
 }
 

@@ -61,6 +61,10 @@ bool SimStats::WriteTo(const std::string& path, long bitsPerSecond, std::string&
     const uint64_t latest = sendLatenessNs.empty() ? 0 : *std::max_element(sendLatenessNs.begin(), sendLatenessNs.end());
     std::fprintf(file, "send_lateness_median_us %.3f\n", MedianOf(sendLatenessNs) / 1000.0);
     std::fprintf(file, "send_lateness_max_us %.3f\n", static_cast<double>(latest) / 1000.0);
+    uint64_t lateness = 0;
+    for (uint64_t t : sendLatenessNs)
+        lateness += t;
+    std::fprintf(file, "send_lateness_total_us %.3f\n", static_cast<double>(lateness) / 1000.0);
     bool written = !std::ferror(file);
     written = std::fclose(file) == 0 && written;
     if (!written)

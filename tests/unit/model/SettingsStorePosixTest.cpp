@@ -306,3 +306,101 @@ TEST(SettingsStorePosixTest, TheProgramsModelUsesTheRealParts)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SettingsStorePosixTest, GatheredWritesReplaceTheFileOnceAllTogether)
+{
+    TempFolder temp;
+    const std::wstring path = temp.WriteFile(L"s.conf", "\"Port\"=\"COM1\"\n");
+    auto store = OpenSettingsAt(path);
+    store->BeginWrites();
+    ASSERT_EQ(SetDword(*store, L"Trace", 1), 0u);
+    ASSERT_EQ(SetDword(*store, L"VerboseLogging", 1), 0u);
+    ASSERT_EQ(SetDword(*store, L"Trace", 0), 0u); // the later write wins
+    EXPECT_EQ(ReadFile(path), "\"Port\"=\"COM1\"\n") << "written before the commit";
+    uint32_t value = 7;
+    EXPECT_EQ(ReadDwordValue(store.get(), L"VerboseLogging", value), 0u) << "a gathered write is read back at once";
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(store->CommitWrites(), 0u);
+    EXPECT_EQ(ReadFile(path), "\"Port\"=\"COM1\"\n\"Trace\"=dword:00000000\n\"VerboseLogging\"=dword:00000001\n");
+    // After the commit, writes go through again.
+    ASSERT_EQ(SetDword(*store, L"Trace", 1), 0u);
+    EXPECT_NE(ReadFile(path).find("\"Trace\"=dword:00000001"), std::string::npos);
+}
+
+TEST(SettingsStorePosixTest, GatheredWritesAreNeitherLostNorForcedOverAnUnreadableFile)
+{
+    TempFolder temp;
+    {
+        // A store that goes away with gathered writes still stores them.
+        const std::wstring path = temp.Join(L"kept.conf");
+        auto store = OpenSettingsAt(path);
+        store->BeginWrites();
+        ASSERT_EQ(SetDword(*store, L"Trace", 1), 0u);
+        store.reset();
+        EXPECT_EQ(ReadFile(path), "\"Trace\"=dword:00000001\n");
+    }
+    const std::wstring blocked = temp.MakeFolder(L"blocked.conf"); // a folder where the file should be
+    auto store = OpenSettingsAt(blocked);
+    store->BeginWrites();
+    ASSERT_EQ(SetDword(*store, L"Trace", 1), 0u);
+    EXPECT_NE(store->CommitWrites(), 0u);
+    EXPECT_TRUE(FolderEntries(blocked).empty());
+}
+
+// Passes everything to a real store and notes the order of writes and commits.
+class CountingStore : public ISettingsStore {
+public:
+    CountingStore(std::unique_ptr<ISettingsStore> inner, std::vector<std::string>& log) : inner_(std::move(inner)), log_(log) {}
+    uint32_t QueryValue(const std::wstring& name, uint32_t& type, uint8_t* data, uint32_t& size) override
+    {
+        return inner_->QueryValue(name, type, data, size);
+    }
+    uint32_t SetValue(const std::wstring& name, uint32_t type, const uint8_t* data, uint32_t size) override
+    {
+        log_.push_back("set");
+        return inner_->SetValue(name, type, data, size);
+    }
+    uint32_t OpenSubKey(const std::wstring& name, bool create, std::unique_ptr<ISettingsStore>& key) override
+    {
+        return inner_->OpenSubKey(name, create, key);
+    }
+    void BeginWrites() override
+    {
+        log_.push_back("begin");
+        inner_->BeginWrites();
+    }
+    uint32_t CommitWrites() override
+    {
+        log_.push_back("commit");
+        return inner_->CommitWrites();
+    }
+
+private:
+    std::unique_ptr<ISettingsStore> inner_;
+    std::vector<std::string>& log_;
+};
+
+TEST(SettingsStorePosixTest, SavingTheModelGathersAllItsWritesIntoOne)
+{
+    TempFolder temp;
+    const std::wstring path = temp.Join(L"s.conf");
+    std::vector<std::string> log;
+    FakeTimerHost timers;
+    CModel model(timers, std::make_unique<FakeSerialPort>(), std::make_unique<CountingStore>(OpenSettingsAt(path), log));
+    model.SetFirmwareFolderProvider([] { return std::wstring(L"/fw"); });
+    model.LoadSettings();
+    model.Trace.Set(1);
+    log.clear();
+    ASSERT_TRUE(model.SaveSettings());
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.front(), "begin");
+    EXPECT_EQ(log.back(), "commit");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "commit"), 1);
+    const std::string text = ReadFile(path);
+    EXPECT_NE(text.find("\"Trace\"=dword:00000001"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"FirmwareFolder\"=\"/fw\""), std::string::npos) << text;
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+// Lets the event loop's own thread wait on a device, so that its arrivals need no thread of their own.
+#pragma once
+#include <cstdint>
+
+// What a device asks of the loop's next wait.
+struct ReadinessWish {
+    // How long the loop may sleep before it must ask again (-1: until something else wakes it).
+    int lookAgainMs = -1;
+    // When an answer is due (nanoseconds of the steady clock; 0: none expected). Waking from sleep
+    // takes the kernel tens of microseconds, so the loop sleeps until shortly before this moment
+    // and watches the device awake over a short stretch around it.
+    uint64_t answerDueNs = 0;
+};
+
+// A device that the loop waits on. Every call comes on the loop's thread.
+class IReadinessClient {
+public:
+    virtual ~IReadinessClient() = default;
+
+    // Before each wait: whether to wait on the device this time, and for how long (see ReadinessWish).
+    virtual bool WantsReadiness(ReadinessWish& wish) = 0;
+    // The device is readable, hung up or failed (the poll events). The client may stop watching,
+    // and may be destroyed, during the call.
+    virtual void OnReadiness(short events) = 0;
+    // The loop is going away while the client still watches; it must not be called again.
+    virtual void OnWatchEnded() = 0;
+};
+
+// The loop side. Watch and Unwatch are called on the loop's thread.
+class IReadinessWatch {
+public:
+    // The stretch watched awake around an expected answer: from this long before it is due...
+    static constexpr uint64_t kAwakeBeforeNs = 300'000;
+    // ...to this long after; an answer later than that is waited for asleep.
+    static constexpr uint64_t kAwakeAfterNs = 1'000'000;
+
+    virtual ~IReadinessWatch() = default;
+
+    // Waits on `descriptor` for `client` from the next round of the loop on.
+    virtual bool Watch(int descriptor, IReadinessClient& client) = 0;
+    // Stops waiting for `client`; nothing more is delivered to it, even within the current round.
+    virtual void Unwatch(IReadinessClient& client) = 0;
+};
