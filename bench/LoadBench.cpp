@@ -235,8 +235,9 @@ int main(int argc, char** argv)
     std::printf("  turnaround per block   median %.3f ms, mean %.3f ms, max %.3f ms (%.0f blocks)\n",
                 stats["turnaround_median_us"] / 1000.0, stats["turnaround_mean_us"] / 1000.0,
                 stats["turnaround_max_us"] / 1000.0, stats["turnaround_count"]);
-    std::printf("  simulator's own delay  median %.3f ms, max %.3f ms (a reply's write after its wire time)\n",
-                stats["send_lateness_median_us"] / 1000.0, stats["send_lateness_max_us"] / 1000.0);
+    std::printf("  simulator's own delay  median %.3f ms, max %.3f ms, total %.3f s (a reply's write after its wire time)\n",
+                stats["send_lateness_median_us"] / 1000.0, stats["send_lateness_max_us"] / 1000.0,
+                stats["send_lateness_total_us"] / 1e6);
     std::printf("  CPU of the tool        %.3f s, %.2f %% of its wall time\n", cpu, 100.0 * cpu / wall);
     std::printf("  peak memory (max RSS)  %ld KiB\n", usage.ru_maxrss);
     if (!loaded) {

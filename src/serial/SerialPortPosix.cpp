@@ -123,15 +123,11 @@ struct CSerialPort::Device : IReadinessClient {
     bool WantsReadiness(ReadinessWish& wish) override;
     void OnReadiness(short events) override;
     void OnWatchEnded() override { watch = nullptr; }
-    // The line sends 10 bits a byte: an answer to what was written cannot begin to arrive before
-    // those bytes and one byte of the answer have crossed it.
+    // An answer to what was written cannot begin to arrive before it has crossed the wire.
     void NoteWritten(uint32_t count, uint32_t bitsPerSecond)
     {
-        if (count == 0 || bitsPerSecond == 0)
-            return;
-        const uint64_t byteNs = 10'000'000'000ULL / bitsPerSecond;
-        lineFreeNs = std::max(lineFreeNs, NowNs()) + count * byteNs;
-        answerDueNs = lineFreeNs + byteNs;
+        if (uint64_t due = NoteBytesWritten(lineFreeNs, NowNs(), count, bitsPerSecond))
+            answerDueNs = due;
     }
     static uint64_t NowNs()
     {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <cstddef>
 #include <cstring>
@@ -20,6 +21,17 @@ namespace {
 // the span before it waits again.
 constexpr DWORD kIdlePollIntervalMs = 5;
 constexpr DWORD kIdlePollSpanMs = 200;
+// Looking every interval, an answer would wait half an interval on average before it is seen. When
+// one is expected, the thread looks continually, yielding the processor, from shortly before it is
+// due (once the bytes written have crossed the wire) until a little after.
+constexpr uint64_t kAwakeBeforeAnswerNs = 1'000'000;
+constexpr uint64_t kAwakeAfterAnswerNs = 2'000'000;
+
+uint64_t SteadyNowNs()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 // Owns a kernel handle (file, event or thread); both INVALID_HANDLE_VALUE and null count as none.
 class CHandle {
@@ -167,6 +179,26 @@ struct CSerialPort::Device {
     Look Announce(DWORD mask);
     // One overlapped transfer; `operation` names it in reports.
     bool Transfer(const wchar_t* operation, bool write, void* buffer, DWORD count, DWORD& done);
+    // Whether an answer to the bytes written is expected and not yet overdue.
+    bool AnswerExpected() const
+    {
+        const uint64_t due = answerDueNs.load(std::memory_order_acquire);
+        return due != 0 && SteadyNowNs() <= due + kAwakeAfterAnswerNs;
+    }
+    // How long the idle look-out rests before its next look: 0 while an expected answer is near.
+    DWORD IdlePause() const
+    {
+        const uint64_t due = answerDueNs.load(std::memory_order_acquire);
+        const uint64_t now = SteadyNowNs();
+        if (due == 0 || now > due + kAwakeAfterAnswerNs)
+            return kIdlePollIntervalMs;
+        if (now + kAwakeBeforeAnswerNs >= due)
+            return 0;
+        // The usual interval until the stretch begins (in whole milliseconds, so never past its start):
+        // the bytes may have left sooner than their wire time says (a driver whose write completes
+        // only once they are sent, a line faster than the speed set), and the answer with them.
+        return static_cast<DWORD>(std::min<uint64_t>((due - kAwakeBeforeAnswerNs - now) / 1'000'000, kIdlePollIntervalMs));
+    }
     // Lets the waiter announce arriving bytes again at once.
     void Rearm()
     {
@@ -185,6 +217,9 @@ struct CSerialPort::Device {
     std::atomic<bool> stop{false};
     CCommEventGate gate;
     DWORD lineErrors = 0; // waiter thread: errors cleared but not yet announced
+    bool idleWaitsEnd = false; // waiter thread: a comm-event wait has ended with nothing arrived
+    uint64_t lineFreeNs = 0;               // user-interface thread: when the bytes written have left
+    std::atomic<uint64_t> answerDueNs{0};  // when an answer to them can first arrive; 0: none expected
 };
 
 CSerialPort::CSerialPort() = default;
@@ -292,7 +327,11 @@ DWORD CSerialPort::Device::RunEventThread()
         }
 
         DWORD mask = 0;
-        if (!WaitCommEvent(port.Get(), &mask, wait->Prepare())) {
+        // With a driver whose waits end while the line is idle, an expected answer is looked out
+        // for directly: such a wait now and then stays pending long after the byte came.
+        if (idleWaitsEnd && AnswerExpected()) {
+            // nothing to wait for here: the look-out below
+        } else if (!WaitCommEvent(port.Get(), &mask, wait->Prepare())) {
             DWORD error = GetLastError();
             if (error == ERROR_IO_PENDING) {
                 Completion completion = WaitForCompletion(stopEvent.Get(), *wait);
@@ -349,10 +388,17 @@ DWORD CSerialPort::Device::RunEventThread()
         // An empty wake-up: this driver does not block while the line is idle (Wine ends such a
         // wait within milliseconds, and every wait costs it a thread). Look at the input queue at
         // short intervals for a while before waiting again, so the loop neither spins nor lags.
+        idleWaitsEnd = idleWaitsEnd || mask == 0;
         DWORD pollStart = GetTickCount();
         while (look == Look::Nothing && GetTickCount() - pollStart < kIdlePollSpanMs) {
-            if (WaitForSingleObject(stopEvent.Get(), kIdlePollIntervalMs) == WAIT_OBJECT_0)
-                break;
+            if (DWORD pause = IdlePause(); pause > 0) {
+                if (WaitForSingleObject(stopEvent.Get(), pause) == WAIT_OBJECT_0)
+                    break;
+            } else {
+                if (stop)
+                    break;
+                SwitchToThread();
+            }
             look = Announce(SERIAL_EVENT_RXCHAR);
         }
         if (look == Look::Gone)
@@ -441,8 +487,11 @@ bool CSerialPort::Read(uint8_t* buffer, uint32_t count, uint32_t& received)
     if (wanted > 0 && !device_->Transfer(L"ReadFile", false, buffer, wanted, done))
         return false;
     received = done;
-    if (IsOpen())
+    if (IsOpen()) {
+        if (received > 0)
+            device_->answerDueNs.store(0, std::memory_order_release); // the answer is here
         device_->Rearm();
+    }
     return true;
 }
 
@@ -462,6 +511,10 @@ bool CSerialPort::Write(const uint8_t* bytes, uint32_t count, uint32_t& written)
     if (!device_->Transfer(L"WriteFile", true, const_cast<uint8_t*>(bytes), count, done))
         return false;
     written = done;
+    if (IsOpen()) {
+        if (uint64_t due = NoteBytesWritten(device_->lineFreeNs, SteadyNowNs(), done, speed_))
+            device_->answerDueNs.store(due, std::memory_order_release);
+    }
     return true;
 }
 

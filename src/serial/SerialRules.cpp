@@ -33,3 +33,12 @@ bool IsDeviceGoneError(uint32_t code)
         return false;
     }
 }
+
+uint64_t NoteBytesWritten(uint64_t& lineFreeNs, uint64_t nowNs, uint32_t count, uint32_t bitsPerSecond)
+{
+    if (count == 0 || bitsPerSecond == 0)
+        return 0;
+    const uint64_t byteNs = 10'000'000'000ULL / bitsPerSecond;
+    lineFreeNs = std::max(lineFreeNs, nowNs) + count * byteNs;
+    return lineFreeNs + byteNs;
+}

@@ -31,3 +31,9 @@ constexpr uintptr_t CommEventParameter(uint32_t lineErrors, uint32_t eventMask)
 // that hung up): access denied (5), device not ready (21), broken pipe (109), device not connected
 // (1167), device removed (1617). The port is closed after such a failure is reported.
 bool IsDeviceGoneError(uint32_t code);
+
+// When an answer to written bytes can first arrive. The line sends 10 bits a byte, one byte after
+// the other: the bytes leave when those written before them have (`lineFreeNs`, updated here), and
+// the answer's first byte needs its own time on the wire. Nanoseconds of the steady clock; an
+// unknown speed or nothing written leaves everything as it was and answers 0 (no expectation).
+uint64_t NoteBytesWritten(uint64_t& lineFreeNs, uint64_t nowNs, uint32_t count, uint32_t bitsPerSecond);

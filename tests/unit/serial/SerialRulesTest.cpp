@@ -95,3 +95,28 @@ TEST(WriteText, FailsWhenNotEveryByteIsWritten)
 }
 
 } // namespace
+
+TEST(SerialRules, AnAnswerIsDueOnceTheWrittenBytesAndOneMoreHaveCrossedTheWire)
+{
+    constexpr uint64_t ms = 1'000'000;
+    struct Case {
+        const char* what;
+        uint64_t lineFreeNs;
+        uint64_t nowNs;
+        uint32_t count;
+        uint32_t speed;
+        uint64_t due;
+        uint64_t lineFreeAfter;
+    } cases[] = {
+        {"idle line, one byte at 9600", 0, 100 * ms, 1, 9600, 100 * ms + 2 * 1'041'666, 100 * ms + 1'041'666},
+        {"a block of 68 at 9600", 0, 0, 68, 9600, 69 * 1'041'666, 68 * 1'041'666},
+        {"queued behind bytes still leaving", 50 * ms, 10 * ms, 10, 38400, 50 * ms + 11 * 260'416, 50 * ms + 10 * 260'416},
+        {"nothing written", 5 * ms, 10 * ms, 0, 9600, 0, 5 * ms},
+        {"speed unknown", 5 * ms, 10 * ms, 4, 0, 0, 5 * ms},
+    };
+    for (const Case& c : cases) {
+        uint64_t lineFree = c.lineFreeNs;
+        EXPECT_EQ(NoteBytesWritten(lineFree, c.nowNs, c.count, c.speed), c.due) << c.what;
+        EXPECT_EQ(lineFree, c.lineFreeAfter) << c.what;
+    }
+}
