@@ -95,25 +95,6 @@ std::vector<StoredValue> ReadAppKey(std::vector<std::wstring>* subKeys = nullptr
     return values;
 }
 
-std::wstring StatusText(HWND statusBar)
-{
-    LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0);
-    std::wstring text(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(LOWORD(length));
-    return text;
-}
-
-std::wstring RichText(HWND control)
-{
-    wchar_t text[4096] = {};
-    GETTEXTEX query{};
-    query.cb = sizeof text;
-    query.flags = GT_DEFAULT;
-    query.codepage = 1200;
-    SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text));
-    return text;
-}
 
 bool EndsWith(const std::wstring& text, const std::wstring& end)
 {
@@ -293,11 +274,11 @@ TEST_F(FrameOnPort, ChoosingTheListedPortTestsTheModuleAndTellsOnce)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_PORT_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     EXPECT_EQ(frame_->Model().Port.Get(), kModule);
 
-    ASSERT_TRUE(WaitForModule()) << StatusText(frame_->StatusBar());
+    ASSERT_TRUE(WaitForModule()) << StatusBarText(frame_->StatusBar());
     PumpMessages();
     EXPECT_TRUE(EndsWith(WindowText(window_), L" on COM9 at 9600 bit/s")) << WindowText(window_);
     EXPECT_EQ(WindowText(window_), std::wstring(kTitle) + L" on COM9 at 9600 bit/s");
-    EXPECT_EQ(StatusText(frame_->StatusBar()), kRunningStatus);
+    EXPECT_EQ(StatusBarText(frame_->StatusBar()), kRunningStatus);
     EXPECT_EQ(frame_->Model().InstalledRevision.Get(), 112);
     ASSERT_EQ(answers.questions.size(), 1u);
     EXPECT_EQ(answers.questions[0].caption, L"MT6402 Status");
@@ -336,7 +317,7 @@ TEST_F(FrameOnPort, StartPageFollowsTheSavedPageAndPort)
         EXPECT_EQ(frame_->TabView().ActiveIndex(), c.startPage);
         if (*c.port) {
             // The saved port is tested at start, whatever page is shown; a listed port stays chosen.
-            EXPECT_TRUE(WaitForModule()) << StatusText(frame_->StatusBar());
+            EXPECT_TRUE(WaitForModule()) << StatusBarText(frame_->StatusBar());
             EXPECT_EQ(frame_->Model().Port.Get(), c.port);
             EXPECT_EQ(WindowText(window_), std::wstring(kTitle) + L" on COM9 at 9600 bit/s");
         } else {
@@ -367,17 +348,17 @@ TEST_F(FrameOnPort, VerboseLinesOfTheContactReachStatusAndLogOnlyWhenSwitchedOn)
         ASSERT_TRUE(RunUntil(
             [this] { return ContactDone() && frame_->Model().FirmwareStatus.Get() == FirmwareStatusRunning; },
             [&] {
-                std::wstring now = StatusText(frame_->StatusBar());
+                std::wstring now = StatusBarText(frame_->StatusBar());
                 if (now != last)
                     statusTexts.push_back(last = now);
             }));
-        std::wstring text = RichText(log);
+        std::wstring text = RichEditText(log);
         // Always shown: the contact line; shown only with verbose logging: the port's opening lines.
         EXPECT_NE(text.find(L"Attempting to contact MT6402 on port COM9 at 9600 bit/s"), std::wstring::npos) << text;
         EXPECT_NE(text.find(kRunningStatus), std::wstring::npos) << text;
         for (const wchar_t* line : {L"Opening Serial Port COM9", L"Serial Port COM9 is open"})
             EXPECT_EQ(text.find(line) != std::wstring::npos, verbose != 0) << line << "\n" << text;
-        EXPECT_EQ(StatusText(frame_->StatusBar()), kRunningStatus);
+        EXPECT_EQ(StatusBarText(frame_->StatusBar()), kRunningStatus);
         // The status bar never showed a verbose line when they are dropped.
         if (!verbose) {
             for (const std::wstring& shown : statusTexts)
@@ -402,24 +383,24 @@ TEST_F(FrameOnPort, CommandTesterSeesNoByteOfTheContactAndAllOfItsOwnConversatio
     bool leaked = false;
     ASSERT_TRUE(RunUntil(
         [this] { return ContactDone() && frame_->Model().FirmwareStatus.Get() == FirmwareStatusRunning; },
-        [&] { leaked = leaked || !RichText(output).empty(); }));
-    EXPECT_FALSE(leaked) << RichText(output);
-    EXPECT_EQ(RichText(output), L"");
+        [&] { leaked = leaked || !RichEditText(output).empty(); }));
+    EXPECT_FALSE(leaked) << RichEditText(output);
+    EXPECT_EQ(RichEditText(output), L"");
     EXPECT_EQ(frame_->Model().InstalledRevision.Get(), 112);
     // The module answers: the page works, typed commands and replies reach it.
     EXPECT_TRUE(IsWindowEnabled(commandBox));
     for (wchar_t key : std::wstring(L"V\r"))
         SendMessageW(commandBox, WM_CHAR, key, 1);
-    EXPECT_TRUE(RunUntil([&] { return RichText(output) == L"V\rV1.12;"; })) << RichText(output);
+    EXPECT_TRUE(RunUntil([&] { return RichEditText(output) == L"V\rV1.12;"; })) << RichEditText(output);
     // A new test takes the port again: the page is left out until it is done.
     SendMessageW(GetDlgItem(page, IDC_CLEAR_OUTPUT), BM_CLICK, 0, 0);
-    ASSERT_EQ(RichText(output), L"");
+    ASSERT_EQ(RichEditText(output), L"");
     frame_->Model().ContactMachine()->TestCommunications();
     leaked = false;
     ASSERT_TRUE(RunUntil(
         [this] { return ContactDone() && frame_->Model().FirmwareStatus.Get() == FirmwareStatusRunning; },
-        [&] { leaked = leaked || !RichText(output).empty(); }));
-    EXPECT_FALSE(leaked) << RichText(output);
+        [&] { leaked = leaked || !RichEditText(output).empty(); }));
+    EXPECT_FALSE(leaked) << RichEditText(output);
     EXPECT_EQ(CountStatusBoxes(answers.questions), 0u);
 }
 

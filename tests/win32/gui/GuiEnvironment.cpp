@@ -2,6 +2,7 @@
 #include "GuiEnvironment.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
@@ -58,5 +59,29 @@ std::wstring WindowText(HWND window)
     int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+std::wstring StatusBarText(HWND statusBar)
+{
+    LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0);
+    std::wstring text(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
+    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(LOWORD(length));
+    return text;
+}
+
+std::wstring RichEditText(HWND control)
+{
+    GETTEXTLENGTHEX lengthQuery{GTL_DEFAULT | GTL_NUMCHARS, 1200};
+    LRESULT length = SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GETTEXTEX query{};
+    query.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    query.flags = GT_DEFAULT;
+    query.codepage = 1200;
+    LRESULT copied = SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
+                                  reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied));
     return text;
 }

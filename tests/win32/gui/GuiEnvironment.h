@@ -26,3 +26,9 @@ private:
 
 // The text of a window or control.
 std::wstring WindowText(HWND window);
+
+// The text of a status bar's first part.
+std::wstring StatusBarText(HWND statusBar);
+
+// The whole text of a rich-edit control, as it holds it (paragraphs end with "\r").
+std::wstring RichEditText(HWND control);

@@ -17,15 +17,6 @@ namespace {
 
 constexpr wchar_t kAppKey[] = L"Software\\Norvanta\\MT6402 Utility";
 
-std::wstring StatusText(HWND statusBar)
-{
-    LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0);
-    std::wstring text(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(LOWORD(length));
-    return text;
-}
-
 bool KeyHasValue(const wchar_t* subKey, const wchar_t* name, DWORD* type = nullptr)
 {
     return RegGetValueW(HKEY_CURRENT_USER, subKey, name, RRF_RT_ANY, type, nullptr, nullptr) == ERROR_SUCCESS;
@@ -138,25 +129,25 @@ TEST_F(MainFrameTest, ViewTogglesFlipSettingsAndCheckMarks)
 TEST_F(MainFrameTest, ReportLinesReachTheStatusBarAndVerboseOnlyWhenSwitchedOn)
 {
     Report(WM_REPORT_TEXT, L"Opening Serial Port COM9");
-    EXPECT_EQ(StatusText(statusBar_), L"Opening Serial Port COM9");
+    EXPECT_EQ(StatusBarText(statusBar_), L"Opening Serial Port COM9");
 
     Report(WM_VERBOSE_TEXT, L"a verbose line");
-    EXPECT_EQ(StatusText(statusBar_), L"Opening Serial Port COM9");
+    EXPECT_EQ(StatusBarText(statusBar_), L"Opening Serial Port COM9");
 
     Command(ID_VIEW_VERBOSE);
     EXPECT_TRUE(Checked(ID_VIEW_VERBOSE));
     Report(WM_VERBOSE_TEXT, L"a verbose line");
-    EXPECT_EQ(StatusText(statusBar_), L"a verbose line");
+    EXPECT_EQ(StatusBarText(statusBar_), L"a verbose line");
 
     // A string-table id in place of a text.
     SendMessageW(window_, WM_REPORT_TEXT, 0, static_cast<LPARAM>(IDS_CHOOSE_PORT));
-    EXPECT_EQ(StatusText(statusBar_), L"Please choose a serial port on the Port page");
+    EXPECT_EQ(StatusBarText(statusBar_), L"Please choose a serial port on the Port page");
 
     // The loader's end says "Ready"; a firmware-status change with the port closed says so.
     frame_->Model().StatusReset.Notify(0);
-    EXPECT_EQ(StatusText(statusBar_), L"Ready");
+    EXPECT_EQ(StatusBarText(statusBar_), L"Ready");
     SendMessageW(window_, WM_MODEL_FIRMWARE_STATUS, 0, 0);
-    EXPECT_EQ(StatusText(statusBar_), L"Serial Port is closed");
+    EXPECT_EQ(StatusBarText(statusBar_), L"Serial Port is closed");
 }
 
 TEST_F(MainFrameTest, ReportLinesGoToTheFirmwareLogOnlyWhileItIsShown)

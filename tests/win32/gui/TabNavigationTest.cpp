@@ -16,15 +16,6 @@ namespace {
 
 constexpr wchar_t kAppKey[] = L"Software\\Norvanta\\MT6402 Utility";
 
-std::wstring StatusText(HWND statusBar)
-{
-    LRESULT length = SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0);
-    std::wstring text(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(LOWORD(length));
-    return text;
-}
-
 // One shown frame for the suite (under Wine without a window manager, each destruction of a shown
 // window waits 2 s); each test sets up the page and focus it starts from.
 class TabNavigation : public ::testing::Test {
@@ -241,14 +232,14 @@ TEST_F(TabNavigation, MenuPromptsShowWhileHighlightedAndTheLineComesBack)
     };
     for (const Case& c : cases) {
         SendMessageW(frame_->Handle(), WM_MENUSELECT, MAKEWPARAM(c.id, c.flags), reinterpret_cast<LPARAM>(menu));
-        EXPECT_EQ(StatusText(statusBar), c.shown) << c.id;
+        EXPECT_EQ(StatusBarText(statusBar), c.shown) << c.id;
     }
     // A line reported while the menu is open is the one shown when it closes.
     SendMessageW(frame_->Handle(), WM_MENUSELECT, MAKEWPARAM(ID_NEXT_PANE, MF_HILITE), reinterpret_cast<LPARAM>(menu));
     SendMessageW(frame_->Handle(), WM_REPORT_TEXT, 0, reinterpret_cast<LPARAM>(L"Opening Serial Port COM9"));
-    EXPECT_EQ(StatusText(statusBar), L"Switch to the next window pane");
+    EXPECT_EQ(StatusBarText(statusBar), L"Switch to the next window pane");
     SendMessageW(frame_->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_EQ(StatusText(statusBar), L"Opening Serial Port COM9");
+    EXPECT_EQ(StatusBarText(statusBar), L"Opening Serial Port COM9");
 }
 
 } // namespace

@@ -45,14 +45,7 @@ protected:
 
     std::wstring OutputText() const
     {
-        HWND output = GetDlgItem(page_, IDC_OUTPUT);
-        wchar_t text[512] = {};
-        GETTEXTEX query{};
-        query.cb = sizeof text;
-        query.flags = GT_DEFAULT;
-        query.codepage = 1200;
-        SendMessageW(output, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query), reinterpret_cast<LPARAM>(text));
-        return text;
+        return RichEditText(GetDlgItem(page_, IDC_OUTPUT));
     }
     void Type(const std::wstring& keys)
     {

@@ -52,18 +52,7 @@ void TesterFixture::Type(const std::wstring& keys)
 
 std::wstring TesterFixture::OutputText() const
 {
-    HWND output = Control(IDC_OUTPUT);
-    GETTEXTLENGTHEX lengthQuery{GTL_DEFAULT | GTL_NUMCHARS, 1200};
-    LRESULT length = SendMessageW(output, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GETTEXTEX query{};
-    query.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    query.flags = GT_DEFAULT;
-    query.codepage = 1200;
-    LRESULT copied = SendMessageW(output, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
-                                  reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(copied));
-    return text;
+    return RichEditText(Control(IDC_OUTPUT));
 }
 
 long TesterFixture::OutputColour(long first, long last) const
