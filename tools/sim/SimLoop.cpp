@@ -10,6 +10,7 @@
 #include <limits>
 
 #include <poll.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,9 +21,14 @@ constexpr int kTickMs = 10;
 constexpr uint64_t kNsPerMs = 1'000'000;
 // With wire time, a sleep until a reply's moment would add the kernel's wake-up delay (tens of
 // microseconds, more on a busy machine) to the emulated line: the loop sleeps until this long before
-// it and stays awake for the rest. (Staying awake for the program's answer as well was tried: on a
-// machine with few cores the spinning simulator then slows the very program it waits for.)
+// it and stays awake for the rest.
 constexpr uint64_t kSpinBeforeSendNs = 200'000;
+// A module's receiver hears a byte the moment it comes; a simulator woken from sleep by it would
+// charge its own wake-up delay to the program's turnaround. So after sending, when the program's
+// answer may come at once, the loop stays awake this long. Awake, it yields the processor on every
+// round: spinning without yielding kept the terminal's own kernel work (which passes the program's
+// bytes on) off the processor and slowed the very program it waited for.
+constexpr uint64_t kAwakeAfterSendNs = 1'000'000;
 } // namespace
 
 CSimLoop::CSimLoop(CPseudoTerminal& terminal, const SimOptions& options)
@@ -143,7 +149,8 @@ uint64_t CSimLoop::WaitNs(uint64_t nowNs) const
 
 bool CSimLoop::ShouldSpin(uint64_t nowNs) const
 {
-    return wire_.Paced() && wire_.NextSendDeadline() <= nowNs + kSpinBeforeSendNs;
+    return wire_.Paced() && (wire_.NextSendDeadline() <= nowNs + kSpinBeforeSendNs ||
+                             (lastSentNs_ != 0 && nowNs < lastSentNs_ + kAwakeAfterSendNs));
 }
 
 int CSimLoop::Run(const volatile std::sig_atomic_t& stop)
@@ -158,7 +165,10 @@ int CSimLoop::Run(const volatile std::sig_atomic_t& stop)
     current_->Enter(Now());
     while (!stop) {
         const uint64_t beforeNs = NowNs();
-        const uint64_t waitNs = ShouldSpin(beforeNs) ? 0 : WaitNs(beforeNs);
+        const bool awake = ShouldSpin(beforeNs);
+        if (awake)
+            ::sched_yield();
+        const uint64_t waitNs = awake ? 0 : WaitNs(beforeNs);
         const timespec timeout{static_cast<time_t>(waitNs / 1'000'000'000), static_cast<long>(waitNs % 1'000'000'000)};
         pollfd master{terminal_.Master(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
         int ready = ::ppoll(&master, 1, &timeout, nullptr);
