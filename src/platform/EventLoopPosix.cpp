@@ -89,26 +89,13 @@ struct WatchedDevice {
     uint64_t serial; // tells a watch from a later one of the same client
 };
 
-constexpr uint64_t kNoTimeout = UINT64_MAX;
+// The awake stretch begins this long before an answer is due: a timed sleep here ends within
+// some tens of microseconds of its time.
+constexpr uint64_t kAwakeBeforeNs = 300'000;
 
 uint64_t MillisecondsToNs(int milliseconds)
 {
-    return milliseconds < 0 ? kNoTimeout : static_cast<uint64_t>(milliseconds) * 1'000'000;
-}
-
-// How long a device's wish lets the loop sleep.
-uint64_t SleepFor(const ReadinessWish& wish, uint64_t nowNs)
-{
-    uint64_t sleep = MillisecondsToNs(wish.lookAgainMs);
-    if (wish.answerDueNs != 0) {
-        const uint64_t awakeFrom = wish.answerDueNs - std::min(wish.answerDueNs, IReadinessWatch::kAwakeBeforeNs);
-        const uint64_t awakeUntil = wish.answerDueNs + IReadinessWatch::kAwakeAfterNs;
-        if (nowNs < awakeFrom)
-            sleep = std::min(sleep, awakeFrom - nowNs);
-        else if (nowNs < awakeUntil)
-            sleep = 0;
-    }
-    return sleep;
+    return milliseconds < 0 ? kReadinessNoTimeout : static_cast<uint64_t>(milliseconds) * 1'000'000;
 }
 
 } // namespace
@@ -164,13 +151,13 @@ struct CEventLoop::Impl : IReadinessWatch {
                 pollSet.push_back({device.descriptor, POLLIN, 0});
                 pollDevices.push_back(device);
             }
-            sleep = std::min(sleep, SleepFor(wish, now));
+            sleep = std::min(sleep, ReadinessSleepNs(wish, now, kAwakeBeforeNs));
         }
         // Watching awake, the loop still lets any other thread that wants this processor run first.
         if (sleep == 0)
             sched_yield();
         timespec limit{static_cast<time_t>(sleep / 1'000'000'000), static_cast<long>(sleep % 1'000'000'000)};
-        if (ppoll(pollSet.data(), pollSet.size(), sleep == kNoTimeout ? nullptr : &limit, nullptr) <= 0)
+        if (ppoll(pollSet.data(), pollSet.size(), sleep == kReadinessNoTimeout ? nullptr : &limit, nullptr) <= 0)
             return;
         if (pollSet[0].revents != 0)
             wake.Drain();

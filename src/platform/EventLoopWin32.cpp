@@ -1,10 +1,14 @@
 // The event loop on Windows: message-only windows as targets, the thread's message loop, window timers.
 #include "platform/EventLoop.h"
 #include "platform/LastError.h"
+#include "platform/ReadinessWatch.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -59,10 +63,81 @@ private:
     HWND window_;
 };
 
+// A timed wait here ends up to a millisecond late (more on a default Windows timer): the awake
+// stretch around an expected answer begins this long before it is due.
+constexpr uint64_t kAwakeBeforeNs = 1'000'000;
+
+uint64_t NowNanoseconds()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+struct WatchedDevice {
+    IReadinessClient* client;
+    uint64_t serial; // tells a watch from a later one of the same client
+};
+
 } // namespace
 
-struct CEventLoop::Impl {
+// Devices cannot be waited on together with the message queue here; the loop only looks out for
+// an expected answer, asking the device's client to look on every round of the awake stretch.
+struct CEventLoop::Impl : IReadinessWatch {
     DWORD threadId = GetCurrentThreadId();
+    std::vector<WatchedDevice> watched;
+    std::vector<WatchedDevice> round; // this round's devices
+    uint64_t nextSerial = 1;
+
+    ~Impl() override
+    {
+        for (const WatchedDevice& device : std::exchange(watched, {}))
+            device.client->OnWatchEnded();
+    }
+
+    bool Watch(int, IReadinessClient& client) override
+    {
+        Unwatch(client);
+        watched.push_back({&client, nextSerial++});
+        return true;
+    }
+
+    void Unwatch(IReadinessClient& client) override
+    {
+        std::erase_if(watched, [&client](const WatchedDevice& d) { return d.client == &client; });
+    }
+
+    bool StillWatched(const WatchedDevice& device) const
+    {
+        return std::any_of(watched.begin(), watched.end(),
+                           [&device](const WatchedDevice& d) { return d.serial == device.serial; });
+    }
+
+    // Lets the devices in their awake stretch look; answers how long the loop may then sleep
+    // (INFINITE: until a message comes).
+    DWORD LookOut()
+    {
+        if (watched.empty())
+            return INFINITE;
+        const uint64_t now = NowNanoseconds();
+        uint64_t sleep = kReadinessNoTimeout;
+        round = watched;
+        for (const WatchedDevice& device : round) {
+            // A client may have unwatched (or destroyed) another, or itself, in this round.
+            if (!StillWatched(device))
+                continue;
+            ReadinessWish wish;
+            const bool wanted = device.client->WantsReadiness(wish);
+            const uint64_t deviceSleep = ReadinessSleepNs(wanted ? wish : ReadinessWish{wish.lookAgainMs, 0}, now,
+                                                          kAwakeBeforeNs);
+            if (wanted && deviceSleep == 0)
+                device.client->OnReadiness(0);
+            sleep = std::min(sleep, deviceSleep);
+        }
+        if (sleep == kReadinessNoTimeout)
+            return INFINITE;
+        // Whole milliseconds, rounded down: never past the start of a stretch.
+        return static_cast<DWORD>(std::min<uint64_t>(sleep / 1'000'000, INFINITE - 1));
+    }
 };
 
 CEventLoop::CEventLoop() : impl_(std::make_unique<Impl>())
@@ -79,16 +154,18 @@ bool CEventLoop::IsValid() const { return true; }
 int CEventLoop::Run()
 {
     MSG message;
-    BOOL result;
-    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    for (;;) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (DWORD sleep = impl_->LookOut(); sleep > 0)
+            MsgWaitForMultipleObjectsEx(0, nullptr, sleep, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        else
+            SwitchToThread(); // awake, yet any other thread that wants the processor goes first
     }
-    if (result < 0) {
-        SetLastErrorCode(GetLastError());
-        return -1;
-    }
-    return static_cast<int>(message.wParam);
 }
 
 void CEventLoop::Quit(int code) { PostThreadMessageW(impl_->threadId, WM_QUIT, static_cast<WPARAM>(code), 0); }
@@ -154,8 +231,7 @@ bool CEventLoop::CTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lPar
 
 void* CEventLoop::CTarget::NativeHandle() { return impl_->window.Get(); }
 
-// Devices here are waited on by their own threads.
-IReadinessWatch* CEventLoop::CTarget::ReadinessWatch() { return nullptr; }
+IReadinessWatch* CEventLoop::CTarget::ReadinessWatch() { return loop_.impl_.get(); }
 
 intptr_t CEventLoop::CTarget::Dispatch(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {

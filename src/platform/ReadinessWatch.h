@@ -19,8 +19,10 @@ public:
 
     // Before each wait: whether to wait on the device this time, and for how long (see ReadinessWish).
     virtual bool WantsReadiness(ReadinessWish& wish) = 0;
-    // The device is readable, hung up or failed (the poll events). The client may stop watching,
-    // and may be destroyed, during the call.
+    // The device is readable, hung up or failed (the poll events). A loop that cannot wait on the
+    // device itself (Windows) calls it with no events, on every round of the awake stretch around
+    // an expected answer: the client looks at the device then. The client may stop watching, and
+    // may be destroyed, during the call.
     virtual void OnReadiness(short events) = 0;
     // The loop is going away while the client still watches; it must not be called again.
     virtual void OnWatchEnded() = 0;
@@ -29,15 +31,23 @@ public:
 // The loop side. Watch and Unwatch are called on the loop's thread.
 class IReadinessWatch {
 public:
-    // The stretch watched awake around an expected answer: from this long before it is due...
-    static constexpr uint64_t kAwakeBeforeNs = 300'000;
-    // ...to this long after; an answer later than that is waited for asleep.
+    // The stretch watched awake around an expected answer ends this long after it is due; an
+    // answer later than that is waited for asleep. (Where it begins depends on how precisely the
+    // loop's platform wakes from a timed sleep.)
     static constexpr uint64_t kAwakeAfterNs = 1'000'000;
 
     virtual ~IReadinessWatch() = default;
 
-    // Waits on `descriptor` for `client` from the next round of the loop on.
+    // Waits on `descriptor` for `client` from the next round of the loop on (-1: a device the loop
+    // cannot wait on, only look out for).
     virtual bool Watch(int descriptor, IReadinessClient& client) = 0;
     // Stops waiting for `client`; nothing more is delivered to it, even within the current round.
     virtual void Unwatch(IReadinessClient& client) = 0;
 };
+
+// No limit on a loop's sleep.
+constexpr uint64_t kReadinessNoTimeout = UINT64_MAX;
+
+// How long a loop may sleep, at `nowNs`, for a device with this wish: its look-again time, shortened
+// to the start of the awake stretch (`awakeBeforeNs` before the answer is due) and 0 within it.
+uint64_t ReadinessSleepNs(const ReadinessWish& wish, uint64_t nowNs, uint64_t awakeBeforeNs);

@@ -2,6 +2,7 @@
 #include "serial/SerialPort.h"
 
 #include "platform/LastError.h"
+#include "platform/ReadinessWatch.h"
 #include "serial/CommEventGate.h"
 #include "serial/SerialRules.h"
 
@@ -165,8 +166,23 @@ void Abandon(std::unique_ptr<COverlappedRecord>& record)
 
 } // namespace
 
-struct CSerialPort::Device {
+// When the message window's event loop can look out for an expected answer itself (the
+// command-line tool's), it does, and the thread leaves that to it: the answer is then handled on
+// the loop's thread the moment it is seen, with no post and no wake-up between threads.
+struct CSerialPort::Device : IReadinessClient {
     explicit Device(CSerialPort& owner) : owner(owner) {}
+
+    // The event loop's look-out (loop thread).
+    bool WantsReadiness(ReadinessWish& wish) override;
+    void OnReadiness(short events) override;
+    void OnWatchEnded() override { watch = nullptr; }
+    void StopWatching()
+    {
+        if (watch)
+            watch->Unwatch(*this);
+        watch = nullptr;
+        loopLooksOut = false;
+    }
 
     static DWORD WINAPI ThreadProcedure(void* device) { return static_cast<Device*>(device)->RunEventThread(); }
 
@@ -190,7 +206,7 @@ struct CSerialPort::Device {
     {
         const uint64_t due = answerDueNs.load(std::memory_order_acquire);
         const uint64_t now = SteadyNowNs();
-        if (due == 0 || now > due + kAwakeAfterAnswerNs)
+        if (due == 0 || now > due + kAwakeAfterAnswerNs || loopLooksOut)
             return kIdlePollIntervalMs;
         if (now + kAwakeBeforeAnswerNs >= due)
             return 0;
@@ -220,7 +236,33 @@ struct CSerialPort::Device {
     bool idleWaitsEnd = false; // waiter thread: a comm-event wait has ended with nothing arrived
     uint64_t lineFreeNs = 0;               // user-interface thread: when the bytes written have left
     std::atomic<uint64_t> answerDueNs{0};  // when an answer to them can first arrive; 0: none expected
+    IReadinessWatch* watch = nullptr;      // the event loop looking out for answers, or none
+    std::atomic<bool> loopLooksOut{false};
 };
+
+bool CSerialPort::Device::WantsReadiness(ReadinessWish& wish)
+{
+    // One event at a time, as the thread does: until the receiver reads, or the gate's time-out.
+    if (uint32_t wait = gate.MillisecondsUntilRearm(CCommEventGate::Now()); wait > 0) {
+        wish.lookAgainMs = static_cast<int>(wait);
+        return false;
+    }
+    wish.answerDueNs = answerDueNs.load(std::memory_order_acquire);
+    return wish.answerDueNs != 0;
+}
+
+void CSerialPort::Device::OnReadiness(short)
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    IMessageTarget* window = owner.MessageWindow();
+    // A failure is left to the thread and the next read, which report it.
+    if (!window || !ClearCommError(port.Get(), &errors, &status) || status.cbInQue == 0)
+        return;
+    gate.Posted(CCommEventGate::Now());
+    // Last: the receiver may close the port, and so destroy this device, while it handles the event.
+    window->Send(WM_COMM_EVENT, CommEventParameter(errors, SERIAL_EVENT_RXCHAR), 0);
+}
 
 CSerialPort::CSerialPort() = default;
 
@@ -283,6 +325,11 @@ bool CSerialPort::OpenDevice()
     if (!SetCommMask(device.port.Get(), SERIAL_EVENT_RXCHAR))
         return FailOpen(L"SetCommMask");
 
+    IMessageTarget* window = MessageWindow();
+    if (IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr; watch && watch->Watch(-1, device)) {
+        device.watch = watch;
+        device.loopLooksOut = true;
+    }
     device.thread.Reset(::CreateThread(nullptr, 0, Device::ThreadProcedure, &device, 0, nullptr));
     if (!device.thread.IsValid())
         return FailOpen(L"CreateThread");
@@ -294,6 +341,7 @@ void CSerialPort::CloseDevice()
     if (!device_)
         return;
     Device& device = *device_;
+    device.StopWatching();
     if (device.thread.IsValid()) {
         device.stop = true;
         // A new mask ends a pending comm-event wait; the stop event ends every other wait.
