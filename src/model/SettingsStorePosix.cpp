@@ -294,9 +294,11 @@ private:
     // The gathered writes, in order, on top of what the file holds.
     bool Apply(CSettingsFile& file) const
     {
-        for (const GatheredValue& value : gathered_)
-            if (!file.Set(section_, value.name, value.type, value.data.data(), static_cast<uint32_t>(value.data.size())))
+        for (const GatheredValue& value : gathered_) {
+            const auto size = static_cast<uint32_t>(value.data.size());
+            if (!file.Set(section_, value.name, value.type, value.data.data(), size))
                 return false;
+        }
         return true;
     }
 

@@ -82,6 +82,7 @@ struct WatchedDevice {
 
 // Devices cannot be waited on together with the message queue here; the loop only looks out for
 // an expected answer, asking the device's client to look on every round of the awake stretch.
+// (The device's comm-event thread still announces whatever comes outside it.)
 struct CEventLoop::Impl : IReadinessWatch {
     DWORD threadId = GetCurrentThreadId();
     std::vector<WatchedDevice> watched;
@@ -127,11 +128,13 @@ struct CEventLoop::Impl : IReadinessWatch {
                 continue;
             ReadinessWish wish;
             const bool wanted = device.client->WantsReadiness(wish);
-            const uint64_t deviceSleep = ReadinessSleepNs(wanted ? wish : ReadinessWish{wish.lookAgainMs, 0}, now,
-                                                          kAwakeBeforeNs);
-            if (wanted && deviceSleep == 0)
+            if (!wanted)
+                wish.answerDueNs = 0;
+            sleep = std::min(sleep, ReadinessSleepNs(wish, now, kAwakeBeforeNs));
+            // Awake within the stretch; and once it has begun, the device looks whenever the loop is
+            // awake anyway until the answer is read, so that a sleep that ended late misses nothing.
+            if (wish.answerDueNs != 0 && now + kAwakeBeforeNs >= wish.answerDueNs)
                 device.client->OnReadiness(0);
-            sleep = std::min(sleep, deviceSleep);
         }
         if (sleep == kReadinessNoTimeout)
             return INFINITE;

@@ -225,7 +225,8 @@ bool CSerialPort::OpenDevice()
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     IMessageTarget* window = MessageWindow();
-    if (IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr; watch && watch->Watch(device.port.Get(), device)) {
+    IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr;
+    if (watch && watch->Watch(device.port.Get(), device)) {
         device.watch = watch;
         return true;
     }

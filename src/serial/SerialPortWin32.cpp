@@ -213,7 +213,8 @@ struct CSerialPort::Device : IReadinessClient {
         // The usual interval until the stretch begins (in whole milliseconds, so never past its start):
         // the bytes may have left sooner than their wire time says (a driver whose write completes
         // only once they are sent, a line faster than the speed set), and the answer with them.
-        return static_cast<DWORD>(std::min<uint64_t>((due - kAwakeBeforeAnswerNs - now) / 1'000'000, kIdlePollIntervalMs));
+        const uint64_t untilStretchMs = (due - kAwakeBeforeAnswerNs - now) / 1'000'000;
+        return static_cast<DWORD>(std::min<uint64_t>(untilStretchMs, kIdlePollIntervalMs));
     }
     // Lets the waiter announce arriving bytes again at once.
     void Rearm()
@@ -326,7 +327,8 @@ bool CSerialPort::OpenDevice()
         return FailOpen(L"SetCommMask");
 
     IMessageTarget* window = MessageWindow();
-    if (IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr; watch && watch->Watch(-1, device)) {
+    IReadinessWatch* watch = window ? window->ReadinessWatch() : nullptr;
+    if (watch && watch->Watch(-1, device)) {
         device.watch = watch;
         device.loopLooksOut = true;
     }
