@@ -83,12 +83,6 @@ struct Timer {
     uint64_t due;
 };
 
-struct WatchedDevice {
-    int descriptor;
-    IReadinessClient* client;
-    uint64_t serial; // tells a watch from a later one of the same client
-};
-
 // The awake stretch begins this long before an answer is due: a timed sleep here ends within
 // some tens of microseconds of its time.
 constexpr uint64_t kAwakeBeforeNs = 300'000;
@@ -100,7 +94,7 @@ uint64_t MillisecondsToNs(int milliseconds)
 
 } // namespace
 
-struct CEventLoop::Impl : IReadinessWatch {
+struct CEventLoop::Impl : CWatchedDevices {
     CWakeDescriptor wake;
     std::mutex mutex; // guards posted, quitCode
     std::deque<PostedMessage> posted;
@@ -108,34 +102,8 @@ struct CEventLoop::Impl : IReadinessWatch {
     int quitCode = 0;
     std::atomic<std::thread::id> runner; // the thread in Run, which needs no wake-up to see a post
     std::vector<Timer> timers;           // loop thread only
-    std::vector<WatchedDevice> watched;  // loop thread only
-    uint64_t nextSerial = 1;
     std::vector<pollfd> pollSet;         // this round's wait: the wake-up descriptor, then devices
-    std::vector<WatchedDevice> pollDevices;
-
-    ~Impl() override
-    {
-        for (const WatchedDevice& device : std::exchange(watched, {}))
-            device.client->OnWatchEnded();
-    }
-
-    bool Watch(int descriptor, IReadinessClient& client) override
-    {
-        Unwatch(client);
-        watched.push_back({descriptor, &client, nextSerial++});
-        return true;
-    }
-
-    void Unwatch(IReadinessClient& client) override
-    {
-        std::erase_if(watched, [&client](const WatchedDevice& d) { return d.client == &client; });
-    }
-
-    bool StillWatched(const WatchedDevice& device) const
-    {
-        return std::any_of(watched.begin(), watched.end(),
-                           [&device](const WatchedDevice& d) { return d.serial == device.serial; });
-    }
+    std::vector<Device> pollDevices;
 
     // Waits for a posted message, a watched device or the next timer, and hands ready devices
     // their events at once: the device's client runs before anything else, as soon as it can.
@@ -145,7 +113,7 @@ struct CEventLoop::Impl : IReadinessWatch {
         uint64_t sleep = MillisecondsToNs(PollTimeout());
         pollSet.assign(1, pollfd{wake.Get(), POLLIN, 0});
         pollDevices.clear();
-        for (const WatchedDevice& device : watched) {
+        for (const Device& device : Devices()) {
             ReadinessWish wish;
             if (device.client->WantsReadiness(wish)) {
                 pollSet.push_back({device.descriptor, POLLIN, 0});

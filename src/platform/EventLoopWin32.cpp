@@ -73,56 +73,25 @@ uint64_t NowNanoseconds()
     return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-struct WatchedDevice {
-    IReadinessClient* client;
-    uint64_t serial; // tells a watch from a later one of the same client
-};
-
 } // namespace
 
 // Devices cannot be waited on together with the message queue here; the loop only looks out for
 // an expected answer, asking the device's client to look on every round of the awake stretch.
 // (The device's comm-event thread still announces whatever comes outside it.)
-struct CEventLoop::Impl : IReadinessWatch {
+struct CEventLoop::Impl : CWatchedDevices {
     DWORD threadId = GetCurrentThreadId();
-    std::vector<WatchedDevice> watched;
-    std::vector<WatchedDevice> round; // this round's devices
-    uint64_t nextSerial = 1;
-
-    ~Impl() override
-    {
-        for (const WatchedDevice& device : std::exchange(watched, {}))
-            device.client->OnWatchEnded();
-    }
-
-    bool Watch(int, IReadinessClient& client) override
-    {
-        Unwatch(client);
-        watched.push_back({&client, nextSerial++});
-        return true;
-    }
-
-    void Unwatch(IReadinessClient& client) override
-    {
-        std::erase_if(watched, [&client](const WatchedDevice& d) { return d.client == &client; });
-    }
-
-    bool StillWatched(const WatchedDevice& device) const
-    {
-        return std::any_of(watched.begin(), watched.end(),
-                           [&device](const WatchedDevice& d) { return d.serial == device.serial; });
-    }
+    std::vector<Device> round; // this round's devices
 
     // Lets the devices in their awake stretch look; answers how long the loop may then sleep
     // (INFINITE: until a message comes).
     DWORD LookOut()
     {
-        if (watched.empty())
+        if (Devices().empty())
             return INFINITE;
         const uint64_t now = NowNanoseconds();
         uint64_t sleep = kReadinessNoTimeout;
-        round = watched;
-        for (const WatchedDevice& device : round) {
+        round = Devices();
+        for (const Device& device : round) {
             // A client may have unwatched (or destroyed) another, or itself, in this round.
             if (!StillWatched(device))
                 continue;

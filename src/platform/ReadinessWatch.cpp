@@ -2,6 +2,7 @@
 #include "platform/ReadinessWatch.h"
 
 #include <algorithm>
+#include <utility>
 
 uint64_t ReadinessSleepNs(const ReadinessWish& wish, uint64_t nowNs, uint64_t awakeBeforeNs)
 {
@@ -15,4 +16,27 @@ uint64_t ReadinessSleepNs(const ReadinessWish& wish, uint64_t nowNs, uint64_t aw
             sleep = 0;
     }
     return sleep;
+}
+
+CWatchedDevices::~CWatchedDevices()
+{
+    for (const Device& device : std::exchange(devices_, {}))
+        device.client->OnWatchEnded();
+}
+
+bool CWatchedDevices::Watch(int descriptor, IReadinessClient& client)
+{
+    Unwatch(client);
+    devices_.push_back({descriptor, &client, nextSerial_++});
+    return true;
+}
+
+void CWatchedDevices::Unwatch(IReadinessClient& client)
+{
+    std::erase_if(devices_, [&client](const Device& d) { return d.client == &client; });
+}
+
+bool CWatchedDevices::StillWatched(const Device& device) const
+{
+    return std::any_of(devices_.begin(), devices_.end(), [&device](const Device& d) { return d.serial == device.serial; });
 }

@@ -1,6 +1,7 @@
 // Lets the event loop's own thread wait on a device, so that its arrivals need no thread of their own.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 // What a device asks of the loop's next wait.
 struct ReadinessWish {
@@ -43,6 +44,30 @@ public:
     virtual bool Watch(int descriptor, IReadinessClient& client) = 0;
     // Stops waiting for `client`; nothing more is delivered to it, even within the current round.
     virtual void Unwatch(IReadinessClient& client) = 0;
+};
+
+// The devices a loop watches, kept on the loop's thread; the loop goes through Devices() each round.
+class CWatchedDevices : public IReadinessWatch {
+public:
+    struct Device {
+        int descriptor;
+        IReadinessClient* client;
+        uint64_t serial; // tells a watch from a later one of the same client
+    };
+
+    // Tells the clients still watching that the loop is going away.
+    ~CWatchedDevices() override;
+
+    bool Watch(int descriptor, IReadinessClient& client) override;
+    void Unwatch(IReadinessClient& client) override;
+
+    const std::vector<Device>& Devices() const { return devices_; }
+    // Whether the watch is still on: a client may unwatch (or destroy) another, or itself, mid-round.
+    bool StillWatched(const Device& device) const;
+
+private:
+    std::vector<Device> devices_;
+    uint64_t nextSerial_ = 1;
 };
 
 // No limit on a loop's sleep.
