@@ -35,10 +35,21 @@ CMcuLoaderStateMachine::CMcuLoaderStateMachine(CModelBase& model)
 {
 }
 
-void CMcuLoaderStateMachine::Release() { Model().ReleaseLoaderMachine(this); }
+void CMcuLoaderStateMachine::Release()
+{
+    // A machine released in the middle of a load would leave its repeating timer firing at the
+    // notify window for good; nothing will move this machine again.
+    KillStateTimer();
+    lineWindow_ = nullptr;
+    ReleaseWhenIdle();
+}
+
+void CMcuLoaderStateMachine::ReleaseNow() { Model().ReleaseLoaderMachine(this); }
 
 bool CMcuLoaderStateMachine::StartLoad(IMessageTarget* window)
 {
+    // A load that cannot start finishes inside this call, and its owner may release it then.
+    CCallScope scope(*this);
     if (!IsComplete()) {
         SetLastErrorCode(kErrorBusy);
         return false;

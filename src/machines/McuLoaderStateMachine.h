@@ -37,8 +37,11 @@ public:
     // --- ILoaderStateMachine ---
     bool Cancel() override { return CStateHost::Cancel(); }
     bool IsComplete() override { return CStateHost::IsComplete(); }
-    // Asks the model to destroy this machine; nothing of it may be used afterwards.
+    // Stops the state timer and asks the model to destroy this machine; nothing of it may be used
+    // afterwards. Safe from inside the machine's own notifications (see CStateHost).
     void Release() override;
+    // Destroys the machine now (through the model); called by the host once no call of it runs.
+    void ReleaseNow() override;
     intptr_t OnReceive(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled) override
     {
         return CStateHost::OnReceive(message, wParam, lParam, handled);

@@ -20,9 +20,31 @@
 //
 // The model is not owned and must outlive the machine. The state timer is a timer of the model's
 // notify window with the machine's identifier, started through the model's timer host.
+//
+// The machine's owner may release it from inside a notification the machine itself raised (the
+// loader dialog ends, and releases its machine, when StatusReset arrives). Inside OnReceive,
+// OnTimer and any call a machine wraps in a CCallScope, ReleaseNow is then deferred until that
+// outermost call has returned, so the machine is never destroyed while its own code runs.
 template <class T>
 class CStateHost {
 public:
+    // Marks one of the machine's own operations as running (they may nest).
+    class CCallScope {
+    public:
+        explicit CCallScope(CStateHost& host) : host_(host) { ++host_.callDepth_; }
+        ~CCallScope()
+        {
+            // The last thing done in the scope: the machine may be gone afterwards.
+            if (--host_.callDepth_ == 0 && host_.releaseDue_)
+                host_.ReleaseNow();
+        }
+        CCallScope(const CCallScope&) = delete;
+        CCallScope& operator=(const CCallScope&) = delete;
+
+    private:
+        CStateHost& host_;
+    };
+
     // The number of times a retrying state sends its command before it fails.
     static constexpr uint32_t DefaultCommandRetryLimit = 10;
 
@@ -36,6 +58,9 @@ public:
 
     // Every report and trace line of the machine passes here (nothing by default).
     virtual void OnReport(const std::wstring& line) { (void)line; }
+    // Ends the machine's life (see ReleaseWhenIdle); nothing by default. The machine may be
+    // destroyed by it, so nothing of it is touched afterwards.
+    virtual void ReleaseNow() {}
 
     // --- the IStateMachine operations, for T to expose ---
 
@@ -56,6 +81,7 @@ public:
     intptr_t OnReceive(uint32_t /*message*/, uintptr_t /*wParam*/, intptr_t /*lParam*/, bool& handled)
     {
         handled = true;
+        CCallScope scope(*this);
         ISerialPort& port = model_.SerialPort();
         for (;;) {
             uint8_t byte = 0;
@@ -85,6 +111,7 @@ public:
         handled = timerId == timerId_;
         if (!handled)
             return 0;
+        CCallScope scope(*this);
         KillStateTimer();
         Trace(L"%s Timer Elapsed %3u ms", currentState_->Name(), model_.Timers().TickCount() - stepTime_);
         currentState_->OnTimer();
@@ -92,6 +119,15 @@ public:
     }
 
     // --- operations used by the states and by the machine ---
+
+    // Calls ReleaseNow at once, or when the machine's outermost own call returns if one runs.
+    void ReleaseWhenIdle()
+    {
+        if (callDepth_ > 0)
+            releaseDue_ = true;
+        else
+            ReleaseNow();
+    }
 
     // Starts a conversation at `first`, abandoning any that runs.
     void Run(CState<T>& first)
@@ -265,4 +301,6 @@ private:
     CModelBase& model_;
     uintptr_t timerId_;
     std::function<void(const std::wstring&)> traceSink_;
+    unsigned callDepth_ = 0;  // the machine's own calls running (CCallScope)
+    bool releaseDue_ = false; // released during one of them: ReleaseNow when the last returns
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -281,7 +282,8 @@ TEST_F(LoaderMachineTest, AModuleWhoseFirmwareDoesNotRunGetsASingleDAndKeepsItsS
         EXPECT_EQ(BlockCount(), 1u);
         EXPECT_TRUE(port->speedChanges.empty());
         machine->Release();
-        timers.KillTimer(frame, kTimer); // a released machine leaves its timer to its owner
+        // Released mid-load: its timer stops with it, so nothing keeps waking the notify window.
+        EXPECT_FALSE(timers.IsRunning(frame, kTimer));
     }
 }
 
@@ -629,6 +631,87 @@ TEST_F(LoaderMachineTest, ReleaseDropsTheModelsReference)
     EXPECT_EQ(machine->GetDeviceName(), L"MT6402");
     machine->Release();
     EXPECT_EQ(model.LoaderMachine(), nullptr);
+}
+
+// The loader dialog ends, and releases its machine, when StatusReset arrives: the machine is then
+// inside its own final state, called from StartLoad, a reply or a timer. (Under AddressSanitizer a
+// machine destroyed under its own feet shows as a use after free.)
+TEST_F(LoaderMachineTest, ReleasedFromItsOwnStatusResetTheMachineGoesOnceItsCallReturns)
+{
+    // The dialog's part: release on the end of the load, as its window hides.
+    struct ReleasingObserver : RecordingTarget {
+        ILoaderStateMachine* machine = nullptr;
+        CModelBase* model = nullptr;
+        bool stillOwnedDuringRelease = false;
+        intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override
+        {
+            RecordingTarget::Send(message, wParam, lParam);
+            if (message == WM_STATUS_RESET && machine) {
+                machine->Release();
+                stillOwnedDuringRelease = model->LoaderMachine() != nullptr;
+                machine = nullptr;
+            }
+            return 0;
+        }
+    };
+    struct Case {
+        const char* name;
+        uint32_t code;
+        std::function<void()> finish; // the events that end the load
+    };
+    const Case cases[] = {
+        {"refused image, inside StartLoad", MSG_HEX_CHECKSUM, [this] {
+             UseFile(L"qmcu0124.hex", BadChecksumRecord() + kHexEnd);
+             EXPECT_FALSE(machine->StartLoad(&dialog));
+         }},
+        {"silent module, inside a timer", MSG_NO_RESPONSE_AFTER_RESET, [this] {
+             ASSERT_TRUE(machine->StartLoad(&dialog));
+             for (int i = 0; i < 5; ++i)
+                 ASSERT_TRUE(timers.FireNext());
+         }},
+        {"tenth rejection, inside a reply", MSG_RETRY_LIMIT, [this] {
+             ASSERT_TRUE(machine->StartLoad(&dialog));
+             Arrive(";");
+             ASSERT_TRUE(timers.FireNext());
+             Arrive("D");
+             for (int i = 0; i < 6; ++i) // the sixth resynchronises
+                 Arrive("N");
+             Arrive("N"); // the module is back at a block boundary
+             for (int i = 7; i <= 10; ++i)
+                 Arrive("N");
+         }},
+        {"complete load, inside the revision reply", STATUS_OK, [this] {
+             ASSERT_TRUE(machine->StartLoad(&dialog));
+             Arrive(";");
+             ASSERT_TRUE(timers.FireNext());
+             Arrive("D");
+             SendBlocksThrough(kImageBlocks);
+             Arrive("B");
+             ASSERT_TRUE(timers.FireNext());
+             Arrive(";");
+             Arrive("V1.24;");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseFile(L"qmcu0124.hex", ImageHex(image));
+        ASSERT_NO_FATAL_FAILURE(CreateMachine());
+        ReleasingObserver dialogWindow;
+        dialogWindow.model = &model;
+        model.StatusReset.Advise(&dialogWindow); // its first notification is not the end
+        dialogWindow.messages.clear();
+        dialogWindow.machine = machine;
+        c.finish();
+        model.StatusReset.Unadvise(&dialogWindow);
+        ASSERT_EQ(dialogWindow.machine, nullptr) << "the load did not end";
+        EXPECT_TRUE(dialogWindow.stillOwnedDuringRelease) << "destroyed while its own call ran";
+        EXPECT_EQ(model.LoaderMachine(), nullptr);
+        ASSERT_EQ(dialogWindow.messages.size(), 1u);
+        EXPECT_EQ(dialogWindow.messages[0].wParam, c.code);
+        EXPECT_FALSE(timers.IsRunning(frame, kTimer));
+        machine = nullptr;
+        frame.machines.clear();
+    }
 }
 
 // A model whose device is not the kind the program loads.
