@@ -9,6 +9,7 @@
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareFolder.h"
 #include "firmware/FirmwareImage.h"
+#include "machines/ContactOutcome.h"
 #include "machines/ContactStateMachine.h"
 #include "machines/McuLoaderStateMachine.h"
 #include "machines/StateMachine.h"
@@ -18,7 +19,9 @@
 #include "model/StringTable.h"
 #include "platform/LastError.h"
 #include "serial/SerialPort.h"
+#include "ui/FirmwarePageRules.h"
 #include "ui/FrameRules.h"
+#include "ui/LoaderDlgRules.h"
 
 namespace {
 
@@ -157,12 +160,12 @@ int CLoadSession::Contact()
     loop_.KillTimer(frame_, kContactTimeoutTimer);
     if (stopRequested_)
         return CLI_EXIT_ABANDONED;
-    if (model_.FirmwareStatus.Get() == FirmwareStatusRunning)
-        return CLI_EXIT_OK;
     const uint32_t result = contact_->Result();
-    // The poll was answered but "V" was not: a bootstrap loader still waits from an earlier load.
-    // The load goes ahead; as FirmwareStatus is not 3 it begins with a single "D".
-    if (contact_->IsComplete() && result == MSG_NO_REVISION_RESPONSE && model_.PortOpen.Get() != 0)
+    // A bootstrap loader still waiting from an earlier load counts as answering; as FirmwareStatus
+    // is not 3 the load then begins with a single "D".
+    statusForLoad_ =
+        StatusForLoad(model_.FirmwareStatus.Get(), model_.PortOpen.Get() != 0, contact_->IsComplete(), result);
+    if (statusForLoad_ != FirmwareStatusNone)
         return CLI_EXIT_OK;
     if (model_.PortOpen.Get() == 0) {
         // The machine has printed why the port did not open; only a missing name needs saying.
@@ -180,7 +183,6 @@ int CLoadSession::Load(const CRevisionedFileName& file, const std::wstring& fold
     uint32_t savedSpeed = model_.SerialPort().Speed();
     if (options_.verbose)
         PrintLine(Format(StringId{IDS_SENDING_FIRMWARE_FROM}, folder));
-    const FIRMWARESTATUS statusBefore = model_.FirmwareStatus.Get();
     if (model_.SerialPort().Speed() != kLoaderSpeed) {
         PrintLine(Format(StringId{IDS_CHANGE_SPEED}, kLoaderSpeed));
         model_.PortSpeed.Set(kLoaderSpeed);
@@ -188,8 +190,7 @@ int CLoadSession::Load(const CRevisionedFileName& file, const std::wstring& fold
     model_.FirmwareFile.Set(file);
 
     // The loader dialog's part.
-    PrintLine(Format(StringId{IDS_STATUS_RUNNING}, StringId{IDS_LOADER_DEVICE_NAME},
-                     RevisionText(model_.InstalledRevision.Get()), model_.PortSpeed.Get()));
+    PrintLine(LoaderStatusLine(model_.InstalledRevision.Get(), model_.PortSpeed.Get()));
     bool verified = false;
     loader_ = model_.CreateLoaderMachine();
     if (!loader_) {
@@ -218,34 +219,21 @@ int CLoadSession::Load(const CRevisionedFileName& file, const std::wstring& fold
 
     // Back to the speed the port had, unless a waiting bootstrap loader was just replaced by
     // firmware, which talks at the speed it now has.
-    if (verified && statusBefore == FirmwareStatusLoaderWaiting)
+    if (verified && statusForLoad_ == FirmwareStatusLoaderWaiting)
         savedSpeed = model_.SerialPort().Speed();
     if (savedSpeed != 0 && model_.PortOpen.Get() != 0 && savedSpeed != model_.SerialPort().Speed()) {
         PrintLine(Format(StringId{IDS_CHANGE_SPEED}, savedSpeed));
         model_.PortSpeed.Set(savedSpeed);
     }
-    PrintLine(Format(StringId{IDS_ELAPSED_TIME}, (loop_.TickCount() - start + 500) / 1000));
+    PrintLine(Format(StringId{IDS_ELAPSED_TIME}, ElapsedSeconds(start, loop_.TickCount())));
     return verified ? CLI_EXIT_OK : CLI_EXIT_FAILED;
 }
 
 bool CLoadSession::Complete(uint32_t result)
 {
-    const std::wstring device = loader_->GetDeviceName();
-    if (loader_->GetTotalRetries() != 0) {
-        PrintLine(Format(StringId{IDS_TOTAL_RETRIES}, loader_->GetTotalRetries()));
-        PrintLine(Format(StringId{IDS_HIGHEST_RETRIES}, loader_->GetHighestRetries()));
-    }
-    if (!IsFailure(result))
-        result = loader_->Verify(true); // reports line 129 through the machine
-    if (!IsFailure(result)) {
-        PrintLine(Format(StringId{IDS_VERIFICATION_SUCCEEDED}, device));
-        PrintLine(Format(StringId{IDS_LOAD_COMPLETE}, device));
-        return true;
-    }
-    PrintLine(Format(StringId{IDS_ERROR_CODE}, result, ErrorText(result)));
-    if (result != MSG_UNEXPECTED_DEVICE)
-        PrintLine(Format(StringId{IDS_LOAD_FAILED_ADVICE}, device, device));
-    return false;
+    // Every line of the dialog's log is printed; none of these reaches the frame.
+    const auto print = [this](LoaderLine, const std::wstring& text) { PrintLine(text); };
+    return !IsFailure(CompleteLoad(*loader_, result, print));
 }
 
 void CLoadSession::Finish()

@@ -60,6 +60,7 @@ private:
     CLoadProgress progress_;
     CConsoleProgress console_;
 
+    FIRMWARESTATUS statusForLoad_ = FirmwareStatusNone; // what the contact found (see StatusForLoad)
     bool loadStarted_ = false;  // StartLoad called: StatusReset now means the end
     bool finished_ = false;     // StatusReset arrived
     uint32_t result_ = 0;       // its result

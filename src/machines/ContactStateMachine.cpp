@@ -16,12 +16,22 @@ CContactStateMachine::CContactStateMachine(CModelBase& model)
 // A running conversation is abandoned at once; its timer is stopped by Run.
 bool CContactStateMachine::ClosePortNow()
 {
+    testing_ = false;
     Run(closeState_);
     return true;
 }
 
 bool CContactStateMachine::TestCommunications()
 {
+    const uint32_t now = Model().Timers().TickCount();
+    const std::wstring& port = Model().Port.Get();
+    // Joined only while that test still waits for the module's first answer.
+    const bool polling = testing_ && &CurrentState() == &establishState_;
+    if (polling && now - testStart_ < JoinWindowMs && port == testPort_)
+        return true;
+    testing_ = true;
+    testPort_ = port;
+    testStart_ = now;
     Run(openState_);
     return true;
 }
@@ -31,6 +41,7 @@ bool CContactStateMachine::QueryRevision()
 {
     if (!IsComplete())
         return false;
+    testing_ = false;
     Run(queryState_);
     return true;
 }

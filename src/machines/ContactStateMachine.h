@@ -19,6 +19,11 @@
 class CContactStateMachine : public CStateHost<CContactStateMachine>, public IContactStateMachine {
 public:
     static constexpr uintptr_t StateTimerId = 23;
+    // At start-up a test is asked for several times within moments (the Port notification, the
+    // frame, the Firmware page shown): one asked for while a test of the same port began less than
+    // this long ago, and still polls for the module's first answer, joins that test instead of
+    // opening the port again.
+    static constexpr uint32_t JoinWindowMs = 1000;
 
     explicit CContactStateMachine(CModelBase& model);
 
@@ -37,6 +42,7 @@ public:
     bool ClosePortNow() override;
     bool TestCommunications() override;
     bool QueryRevision() override;
+    uint32_t GetResult() override { return Result(); }
 
     // Called by the final state: publishes the outcome; nothing more for this machine.
     void OnFinished() { PublishStatus(); }
@@ -46,6 +52,9 @@ public:
 
 private:
     std::wstring deviceName_;
+    bool testing_ = false;     // the conversation running (if any) is a test
+    std::wstring testPort_;    // the port it opened
+    uint32_t testStart_ = 0;   // the tick count when it began
     CClosePortState<CContactStateMachine> closeState_;
     COpenPortState<CContactStateMachine> openState_;
     CEstablishContactState<CContactStateMachine> establishState_;

@@ -29,10 +29,14 @@ class IContactStateMachine : public IStateMachine {
 public:
     // Abandons any conversation, closes the port if it is open and resets the device values. True.
     virtual bool ClosePortNow() = 0;
-    // Abandons any conversation, (re)opens the port, polls until the module answers, reads the revision. True.
+    // Abandons any conversation, (re)opens the port, polls until the module answers, reads the
+    // revision. A test of the same port that began only moments ago and has had no answer yet goes
+    // on instead. True.
     virtual bool TestCommunications() = 0;
     // Reads the revision on the open port; false (and nothing changes) while a conversation runs.
     virtual bool QueryRevision() = 0;
+    // The outcome of the last conversation: 0, or the code it ended with.
+    virtual uint32_t GetResult() = 0;
 };
 
 // The firmware loader machine: sends the model's FirmwareFile to the module's bootstrap loader and

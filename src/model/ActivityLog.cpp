@@ -24,16 +24,21 @@ std::wstring TimeStamp(const std::tm& localTime)
 
 std::wstring TimeStamp() { return TimeStamp(LocalNow()); }
 
-void AppendLogLine(ILogView& log, std::wstring_view text, const std::tm& localTime)
+void AppendLine(ILogView& log, std::wstring_view line)
 {
     bool follow = log.IsShowingEnd();
     if (!log.IsEmpty())
         log.InsertAtEnd(L"\r\n");
-    std::wstring line = TimeStamp(localTime);
-    line += text;
     log.InsertAtEnd(line);
     if (follow)
         log.RequestScrollToEnd();
+}
+
+void AppendLogLine(ILogView& log, std::wstring_view text, const std::tm& localTime)
+{
+    std::wstring line = TimeStamp(localTime);
+    line += text;
+    AppendLine(log, line);
 }
 
 void AppendLogLine(ILogView& log, std::wstring_view text) { AppendLogLine(log, text, LocalNow()); }

@@ -21,6 +21,10 @@ public:
     virtual void RequestScrollToEnd() = 0;
 };
 
+// Appends the line as it is: CR LF first unless the log is empty, so the log never ends in a line
+// break; the view follows the end only when it showed the end before.
+void AppendLine(ILogView& log, std::wstring_view line);
+
 // Appends the time-stamped line: CR LF first unless the log is empty, so the log never ends in a
 // line break; the view follows the end only when it showed the end before.
 void AppendLogLine(ILogView& log, std::wstring_view text);

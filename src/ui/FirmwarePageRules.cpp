@@ -51,3 +51,5 @@ std::wstring MissingFirmwareFileLine()
 }
 
 std::wstring BrowseFolderTitle() { return Format(StringId{IDS_BROWSE_FOLDER_TITLE}, StringId{IDS_DEVICE_NAME}); }
+
+uint32_t ElapsedSeconds(uint32_t startTick, uint32_t nowTick) { return (nowTick - startTick + 500) / 1000; }

@@ -33,5 +33,9 @@ std::wstring ProgramRevisionLine(const std::wstring& description, const std::arr
 // The line reported when a scan with the hint finds no firmware file (the device name filled in twice).
 std::wstring MissingFirmwareFileLine();
 
+// "Elapsed time: %u seconds" takes whole seconds, halves rounded up, between two readings of the
+// 32-bit millisecond tick count (which wraps around after 49.7 days).
+uint32_t ElapsedSeconds(uint32_t startTick, uint32_t nowTick);
+
 // The folder browser's title: "Select folder containing MT6402 firmware file".
 std::wstring BrowseFolderTitle();

@@ -68,6 +68,8 @@ public:
         ++queries;
         return complete;
     }
+    uint32_t GetResult() override { return result; }
+    uint32_t result = 0;
     unsigned closePortNows = 0;
     unsigned tests = 0;
     unsigned queries = 0;

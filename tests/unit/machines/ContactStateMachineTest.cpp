@@ -307,6 +307,51 @@ TEST_F(ContactMachineTest, AStartWhileRunningRestartsAtOnceWithTheFirstDelay)
     EXPECT_FALSE(machine->IsComplete());
 }
 
+// Start-up asks for a test three times within moments: one attempt, one "Attempting" line, one open.
+TEST_F(ContactMachineTest, ATestAskedForMomentsAfterOneOfTheSamePortBeganJoinsIt)
+{
+    struct Case {
+        const char* name;
+        uint32_t startTick;  // the clock when the first test begins
+        uint32_t laterMs;    // when the second is asked for
+        const wchar_t* port; // the port then chosen
+        const char* replies; // what the module answered in between
+        bool joins;
+    } cases[] = {
+        {"at once", 0, 0, L"COM3", "", true},
+        {"just inside", 0, CContactStateMachine::JoinWindowMs - 1, L"COM3", "", true},
+        {"across the clock's wrap", 0xFFFFFF00u, 0x200, L"COM3", "", true},
+        {"a second later", 0, CContactStateMachine::JoinWindowMs, L"COM3", "", false},
+        {"another port", 0, 0, L"COM4", "", false},
+        {"the poll answered", 0, 10, L"COM3", ";", false},
+        {"the test over", 0, 10, L"COM3", ";V1.23;", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.Port.Set(kPort);
+        machine->ClosePortNow();
+        port->opens.clear();
+        frame.messages.clear();
+        timers.SetTickCount(c.startTick);
+        machine->TestCommunications();
+        for (std::string reply = c.replies; !reply.empty();) {
+            const size_t end = reply.find(';') + 1;
+            Arrive(reply.substr(0, end));
+            reply.erase(0, end);
+        }
+        timers.Advance(c.laterMs);
+        model.Port.Set(c.port);
+        machine->TestCommunications();
+        const size_t attempts = c.joins ? 1 : 2;
+        EXPECT_EQ(port->opens.size(), attempts);
+        size_t lines = 0;
+        for (const std::wstring& line : frame.Texts(WM_REPORT_TEXT))
+            lines += line.rfind(L"Attempting to contact MT6402", 0) == 0;
+        EXPECT_EQ(lines, attempts);
+        EXPECT_FALSE(machine->IsComplete());
+    }
+}
+
 TEST_F(ContactMachineTest, ClosePortNowEndsPollingClosesThePortAndStopsTheTimer)
 {
     machine->TestCommunications();

@@ -78,4 +78,19 @@ TEST(FirmwarePageTexts, HeaderLineAndBrowserTitle)
     EXPECT_EQ(BrowseFolderTitle(), L"Select folder containing MT6402 firmware file");
 }
 
+TEST(FirmwareSendRules, ElapsedTimeRoundsHalvesUpAcrossTheTickCountsWrap)
+{
+    struct Case {
+        uint32_t start;
+        uint32_t now;
+        uint32_t seconds;
+    } cases[] = {
+        {1000, 1000, 0},          {1000, 1499, 0},          {1000, 2499, 1},
+        {1000, 2500, 2},          {0, 40'600, 41},          {0xFFFFFC18u, 1000, 2}, // 1000 ms before and after the wrap
+        {0xFFFFFFFFu, 498, 0},    {0xFFFFFFFFu, 499, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ElapsedSeconds(c.start, c.now), c.seconds) << c.start << " to " << c.now;
+}
+
 } // namespace
