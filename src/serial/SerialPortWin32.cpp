@@ -5,6 +5,7 @@
 #include "platform/ReadinessWatch.h"
 #include "serial/CommEventGate.h"
 #include "serial/SerialRules.h"
+#include "serial/ThreadStopWin32.h"
 
 #include <windows.h>
 
@@ -353,7 +354,13 @@ void CSerialPort::CloseDevice()
                 ReportError(L"SetCommMask", code);
         }
         SetEvent(device.stopEvent.Get());
-        WaitForSingleObject(device.thread.Get(), INFINITE);
+        if (!WaitForThreadEnd(device.thread.Get(), device.port.Get(), kThreadStopWaitMs, kThreadCancelWaitMs)) {
+            // A thread that does not end may still use the device and its events: they are left to
+            // it rather than freed under it (the port stays taken until the program ends).
+            (void)device_.release();
+            ReportError(L"WaitForSingleObject", WAIT_TIMEOUT);
+            return;
+        }
         device.thread.Reset();
     }
     device.port.Reset();

@@ -6,6 +6,7 @@
 #include "model/StatusCodes.h"
 #include "platform/LastError.h"
 #include "serial/SerialRules.h"
+#include "serial/ThreadStopWin32.h"
 
 #include "PortReading.h"
 #include "ScriptedAnswers.h"
@@ -317,3 +318,64 @@ TEST_F(SerialPortUnderWine, AHangUpEndsTheThreadQuietlyAndTheNextReadReportsAndC
 }
 
 } // namespace
+
+namespace {
+
+// A thread blocked in what it is given: a wait on an event that never comes, or a read of a pipe.
+struct BlockedThread {
+    HANDLE waitOn = nullptr; // an event: the thread waits on it; else the thread reads `pipe`
+    HANDLE pipe = nullptr;
+    static DWORD WINAPI Run(void* data)
+    {
+        auto* self = static_cast<BlockedThread*>(data);
+        if (self->waitOn)
+            return WaitForSingleObject(self->waitOn, INFINITE);
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        char byte;
+        DWORD read = 0;
+        if (!ReadFile(self->pipe, &byte, 1, &read, &overlapped) && GetLastError() == ERROR_IO_PENDING)
+            GetOverlappedResult(self->pipe, &overlapped, &read, TRUE); // ends when the read is cancelled
+        CloseHandle(overlapped.hEvent);
+        return 0;
+    }
+};
+
+} // namespace
+
+// Closing the port waits for its comm-event thread with a limit: a thread stuck in I/O is freed by
+// cancelling that I/O, and one that does not end is given up on instead of hanging the program.
+TEST(WaitForThreadEnd, ANudgeEndsAThreadStuckInIoAndAHungThreadIsGivenUpOn)
+{
+    HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE server = CreateNamedPipeW(L"\\\\.\\pipe\\mt6402-thread-stop", PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                     PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    HANDLE client = CreateFileW(L"\\\\.\\pipe\\mt6402-thread-stop", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(client, INVALID_HANDLE_VALUE);
+    struct Case {
+        const char* name;
+        BlockedThread blocked;
+        bool ends;
+    } cases[] = {
+        {"stuck in a read of the device", {nullptr, server}, true},
+        {"stuck elsewhere", {never, nullptr}, false},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEvent(never);
+        HANDLE thread = CreateThread(nullptr, 0, BlockedThread::Run, &c.blocked, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        Sleep(50); // the thread is in its wait
+        // (Without its limit the second case would never return.)
+        EXPECT_EQ(WaitForThreadEnd(thread, server, 100, 300), c.ends);
+        EXPECT_EQ(WaitForSingleObject(thread, 0) == WAIT_OBJECT_0, c.ends);
+        SetEvent(never); // the test's own clean-up
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+    }
+    CloseHandle(client);
+    CloseHandle(server);
+    CloseHandle(never);
+}
