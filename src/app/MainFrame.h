@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/FrameStatusBar.h"
+#include "app/PaneFocus.h"
 #include "app/TabView.h"
 #include "ui/FileVersionInfo.h"
 #include "ui/MessageLoop.h"
@@ -29,7 +31,7 @@ public:
     HWND Create();
 
     HWND Handle() const { return window_; }
-    HWND StatusBar() const { return statusBar_; }
+    HWND StatusBar() const { return statusBar_.Handle(); }
     CTabView& TabView() { return tabView_; }
     CModelBase& Model() { return *model_; }
     // The default size (0 until the first show computed it).
@@ -55,33 +57,21 @@ private:
     void ToggleSetting(UINT command);
     void SetCheck(UINT command, bool checked);
     void LayoutFrame();
-    // F6 and Shift+F6: the keyboard focus goes to the next or previous pane (the tab control, the page shown).
-    void MoveToPane(bool forward);
-    // Where the focus goes in the page shown: the control last left by F6, else the first tab stop.
-    HWND PageFocusTarget() const;
-    void OnActivate(WPARAM wParam);
-    void OnSetFocus();
-    // The status line shows a menu command's prompt while the command is highlighted.
-    void OnMenuSelect(UINT id, UINT flags, HMENU menu);
-    void EndMenuHelp();
 
     std::unique_ptr<CModelBase> model_;
     CMessageLoop* loop_;
     bool quitOnDestroy_;
     HWND window_ = nullptr;
     CWindowTarget target_;
-    HWND statusBar_ = nullptr;
+    CFrameStatusBar statusBar_;
     CTabView tabView_;
+    CPaneFocus paneFocus_;
     HACCEL accelerators_ = nullptr;
     SIZE defaultSize_{};
     bool firstShowDone_ = false;
     IMessageTarget* observer_ = nullptr; // the target registered with the model, or null
     bool filterRegistered_ = false;
     bool ignoreStatusReset_ = false;
-    HWND lastPageFocus_ = nullptr;      // the page's control that had the focus when F6 left the page
-    HWND focusOnDeactivate_ = nullptr;  // the control that had the focus when the frame was deactivated
-    bool menuHelpShown_ = false;
-    std::wstring textBeforeMenu_;       // the status line to put back when the menu closes
     // The title's first part, read once from the executable's version block.
     bool haveVersion_ = false;
     CFileVersionInfo version_;

@@ -6,13 +6,13 @@
 #include <algorithm>
 
 #include "ResourceIds.h"
+#include "app/FramePlacement.h"
 #include "app/Help.h"
 #include "machines/StateMachine.h"
 #include "model/Model.h"
 #include "model/StringTable.h"
 #include "platform/LastError.h"
 #include "ui/FrameRules.h"
-#include "ui/KeyboardNavigation.h"
 
 namespace {
 
@@ -39,50 +39,10 @@ bool RegisterFrameClass(WNDPROC procedure)
     return registered;
 }
 
-WindowPlacement ToStored(const WINDOWPLACEMENT& p)
-{
-    WindowPlacement stored;
-    stored.flags = p.flags;
-    stored.showCmd = p.showCmd;
-    stored.minPosX = p.ptMinPosition.x;
-    stored.minPosY = p.ptMinPosition.y;
-    stored.maxPosX = p.ptMaxPosition.x;
-    stored.maxPosY = p.ptMaxPosition.y;
-    stored.left = p.rcNormalPosition.left;
-    stored.top = p.rcNormalPosition.top;
-    stored.right = p.rcNormalPosition.right;
-    stored.bottom = p.rcNormalPosition.bottom;
-    return stored;
-}
-
-// The status bar's own visible style (IsWindowVisible also asks the frame, which may be hidden).
-bool IsShown(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-bool CanTakeFocus(HWND window) { return window && IsWindowVisible(window) && IsWindowEnabled(window); }
-
-// A prompt string is "status line text\ntooltip text"; the status line shows the first part.
-std::wstring StatusPrompt(UINT id)
-{
-    std::wstring text = LoadStringResource(id);
-    return text.substr(0, text.find(L'\n'));
-}
-
-WINDOWPLACEMENT FromStored(const WindowPlacement& stored)
-{
-    WINDOWPLACEMENT p{};
-    p.length = sizeof p;
-    p.flags = stored.flags;
-    p.showCmd = stored.showCmd;
-    p.ptMinPosition = {stored.minPosX, stored.minPosY};
-    p.ptMaxPosition = {stored.maxPosX, stored.maxPosY};
-    p.rcNormalPosition = {stored.left, stored.top, stored.right, stored.bottom};
-    return p;
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(std::unique_ptr<CModelBase> model, CMessageLoop* loop, bool quitOnDestroy)
-    : model_(std::move(model)), loop_(loop), quitOnDestroy_(quitOnDestroy), tabView_(*model_)
+    : model_(std::move(model)), loop_(loop), quitOnDestroy_(quitOnDestroy), tabView_(*model_), paneFocus_(tabView_)
 {
 }
 
@@ -170,16 +130,16 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ShowHelpContents(window_);
         return TRUE;
     case WM_ACTIVATE:
-        OnActivate(wParam);
+        paneFocus_.OnActivate(window_, wParam);
         break;
     case WM_SETFOCUS:
-        OnSetFocus();
+        paneFocus_.OnSetFocus(window_);
         return 0;
     case WM_MENUSELECT:
-        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        statusBar_.OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
     case WM_EXITMENULOOP:
-        EndMenuHelp();
+        statusBar_.EndMenuHelp();
         return 0;
     case WM_DEVICECHANGE:
         return TRUE;
@@ -223,17 +183,13 @@ bool CMainFrame::OnCreate()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // 1. The status bar, saying "Ready".
-    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, LoadStringResource(IDS_READY).c_str(),
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SBARS_SIZEGRIP, 0, 0, 0,
-                                 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_STATUS_BAR)), instance,
-                                 nullptr);
-    if (!statusBar_)
+    if (!statusBar_.Create(window_, IDW_STATUS_BAR, LoadStringResource(IDS_READY)))
         return false;
     // 2. The model reports to the frame; the settings are read.
     model_->SetNotifyWindow(&target_);
     model_->LoadSettings();
     // 3. Check marks.
-    SetCheck(ID_VIEW_STATUS_BAR, IsShown(statusBar_));
+    SetCheck(ID_VIEW_STATUS_BAR, statusBar_.IsShown());
     SetCheck(ID_VIEW_TRACE, model_->Trace.Get() != 0);
     SetCheck(ID_VIEW_VERBOSE, model_->VerboseLogging.Get() != 0);
     // 4. and 5. The tab view as the client, on the start page.
@@ -309,41 +265,15 @@ void CMainFrame::OnDestroy()
 
 void CMainFrame::OnFirstShow()
 {
-    SIZE client = tabView_.CreatedClientSize();
-    defaultSize_ = {ScalePercent(client.cx, 105), ScalePercent(client.cy, 109)};
-    // The proportions leave room for the frame's border, caption, menu and status bar only roughly;
-    // the default (and minimum) size never cuts off the bottom or right of a page.
-    SIZE needed = tabView_.NeededClientSize();
-    if (needed.cx > 0 && needed.cy > 0) {
-        RECT frame{0, 0, needed.cx, needed.cy};
-        if (statusBar_ && IsShown(statusBar_)) {
-            RECT bar{};
-            GetWindowRect(statusBar_, &bar);
-            frame.bottom += bar.bottom - bar.top;
-        }
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), GetMenu(window_) != nullptr,
-                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
-        defaultSize_.cx = std::max<LONG>(defaultSize_.cx, frame.right - frame.left);
-        defaultSize_.cy = std::max<LONG>(defaultSize_.cy, frame.bottom - frame.top);
-    }
+    defaultSize_ = DefaultFrameSize(window_, tabView_.CreatedClientSize(), tabView_.NeededClientSize(),
+                                    statusBar_.Height());
     WindowPlacement stored;
     if (model_->RestoreWindowPlacement(stored)) {
         WINDOWPLACEMENT placement = FromStored(stored);
-        // A window saved minimised comes back in its normal size rather than as an icon.
-        if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
-            placement.showCmd == SW_SHOWMINNOACTIVE)
-            placement.showCmd = SW_SHOWNORMAL;
         if (SetWindowPlacement(window_, &placement))
             return;
     }
-    SetWindowPos(window_, nullptr, 0, 0, defaultSize_.cx, defaultSize_.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // Centre on the parent, which for a top-level window is the screen's work area.
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int x = work.left + ((work.right - work.left) - defaultSize_.cx) / 2;
-    int y = work.top + ((work.bottom - work.top) - defaultSize_.cy) / 2;
-    SetWindowPos(window_, nullptr, std::max<int>(work.left, x), std::max<int>(work.top, y), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceCentred(window_, defaultSize_);
 }
 
 void CMainFrame::OnCommand(UINT id)
@@ -353,8 +283,8 @@ void CMainFrame::OnCommand(UINT id)
         PostMessageW(window_, WM_CLOSE, 0, 0);
         break;
     case ID_VIEW_STATUS_BAR:
-        ShowWindow(statusBar_, IsShown(statusBar_) ? SW_HIDE : SW_SHOW);
-        SetCheck(ID_VIEW_STATUS_BAR, IsShown(statusBar_));
+        statusBar_.Toggle();
+        SetCheck(ID_VIEW_STATUS_BAR, statusBar_.IsShown());
         LayoutFrame();
         break;
     case ID_VIEW_TRACE:
@@ -366,7 +296,7 @@ void CMainFrame::OnCommand(UINT id)
         break;
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
-        MoveToPane(id == ID_NEXT_PANE);
+        paneFocus_.MoveToPane(id == ID_NEXT_PANE);
         break;
     default:
         break;
@@ -393,99 +323,8 @@ void CMainFrame::LayoutFrame()
         return;
     RECT client{};
     GetClientRect(window_, &client);
-    int bottom = client.bottom;
-    if (statusBar_ && IsShown(statusBar_)) {
-        SendMessageW(statusBar_, WM_SIZE, 0, 0);
-        RECT bar{};
-        GetWindowRect(statusBar_, &bar);
-        bottom -= bar.bottom - bar.top;
-    }
+    const int bottom = client.bottom - statusBar_.Layout();
     tabView_.Resize(0, 0, client.right, std::max(0, bottom));
-}
-
-HWND CMainFrame::PageFocusTarget() const
-{
-    HWND page = tabView_.ActivePage();
-    if (!page || !IsWindowVisible(page))
-        return nullptr;
-    if (lastPageFocus_ && IsChild(page, lastPageFocus_) && CanTakeFocus(lastPageFocus_))
-        return lastPageFocus_;
-    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
-    bool tabStop = first && (GetWindowLongPtrW(first, GWL_STYLE) & WS_TABSTOP) != 0;
-    return tabStop && IsChild(page, first) && CanTakeFocus(first) ? first : nullptr;
-}
-
-void CMainFrame::MoveToPane(bool forward)
-{
-    HWND focus = GetFocus();
-    HWND tab = tabView_.TabControl();
-    HWND page = tabView_.ActivePage();
-    // Panes in order: 0 the tab control, 1 the page shown. The status bar takes no focus.
-    int current = -1;
-    if (tab && focus == tab)
-        current = 0;
-    else if (page && focus && (focus == page || IsChild(page, focus)))
-        current = 1;
-    if (current == 1 && focus != page)
-        lastPageFocus_ = focus;
-    HWND panes[2] = {CanTakeFocus(tab) ? tab : nullptr, PageFocusTarget()};
-    int next = NextPane(current, {panes[0] != nullptr, panes[1] != nullptr}, forward);
-    if (next < 0 || next == current)
-        return;
-    if (next == 1)
-        // As dialog navigation does it: the default button follows, an edit box selects its text.
-        SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(panes[1]), TRUE);
-    else
-        SetFocus(panes[0]);
-}
-
-void CMainFrame::OnActivate(WPARAM wParam)
-{
-    if (LOWORD(wParam) != WA_INACTIVE)
-        return;
-    HWND focus = GetFocus();
-    if (focus && IsChild(window_, focus))
-        focusOnDeactivate_ = focus;
-}
-
-// The frame itself takes no keys: the focus goes back to the control that had it, else into the page.
-void CMainFrame::OnSetFocus()
-{
-    HWND target = nullptr;
-    if (focusOnDeactivate_ && IsChild(window_, focusOnDeactivate_) && CanTakeFocus(focusOnDeactivate_))
-        target = focusOnDeactivate_;
-    if (!target)
-        target = PageFocusTarget();
-    if (!target && CanTakeFocus(tabView_.TabControl()))
-        target = tabView_.TabControl();
-    if (target)
-        SetFocus(target);
-}
-
-void CMainFrame::OnMenuSelect(UINT id, UINT flags, HMENU menu)
-{
-    if (flags == 0xFFFF && !menu) {
-        EndMenuHelp();
-        return;
-    }
-    if (!menuHelpShown_) {
-        LRESULT length = SendMessageW(statusBar_, SB_GETTEXTLENGTHW, 0, 0);
-        textBeforeMenu_.assign(static_cast<size_t>(LOWORD(length)) + 1, L'\0');
-        SendMessageW(statusBar_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(textBeforeMenu_.data()));
-        textBeforeMenu_.resize(LOWORD(length));
-        menuHelpShown_ = true;
-    }
-    std::wstring prompt = (flags & (MF_POPUP | MF_SEPARATOR)) ? std::wstring() : StatusPrompt(id);
-    const std::wstring& shown = prompt.empty() ? textBeforeMenu_ : prompt;
-    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-}
-
-void CMainFrame::EndMenuHelp()
-{
-    if (!menuHelpShown_)
-        return;
-    menuHelpShown_ = false;
-    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(textBeforeMenu_.c_str()));
 }
 
 LRESULT CMainFrame::RouteEvent(UINT message, WPARAM wParam, LPARAM lParam)
@@ -526,11 +365,7 @@ LRESULT CMainFrame::OnReportText(LPARAM lParam)
     }
     if (!text)
         return 0;
-    // While a menu shows its prompts the line comes back when the menu closes.
-    if (menuHelpShown_)
-        textBeforeMenu_ = text;
-    else
-        SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    statusBar_.ShowLine(text);
     if (tabView_.ActiveIndex() == CTabView::LogPageIndex)
         SendMessageW(window_, WM_REPORT_TO_PAGE, 0, reinterpret_cast<LPARAM>(text));
     return 0;
