@@ -10,6 +10,7 @@
 #define IDD_FIRMWARE 202
 #define IDD_COMMAND_TESTER 206
 #define IDD_EDIT_MACROS 216
+#define IDD_LOADER 277
 
 // Main menu commands.
 #define ID_APP_EXIT 57665
@@ -68,3 +69,7 @@
 #define IDC_LABEL_HEADING 3050
 #define IDC_TEXT_HEADING 3150
 #define IDC_MACRO_HELP 2363
+
+// Firmware loader dialog (its log shares the id 1029; Cancel is IDCANCEL).
+#define IDC_LOADER_PROGRESS 2319
+#define IDC_SIZE_GRIP 2320

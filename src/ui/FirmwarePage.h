@@ -1,5 +1,6 @@
 // The Firmware page: the firmware folder, installed and available revisions, and the activity log.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "firmware/FirmwareFiles.h"
@@ -15,8 +16,9 @@ class CModelBase;
 
 // Registered with FirmwareFolder, FirmwareStatus and InstalledRevision exactly while shown. Every
 // scan of the folder (UpdateAvailable) shows the available revision; lines the main frame
-// forwards while the page is shown go, time-stamped, into the activity log. "Copy New Files from
-// Norvanta" and "Send Firmware to MT6402" are not wired yet and stay disabled.
+// forwards while the page is shown go, time-stamped, into the activity log. "Send Firmware to
+// MT6402" runs the loader dialog on the port switched to 9600 bit/s, then restores the speed and
+// asks the module again. "Copy New Files from Norvanta" is not wired yet and stays disabled.
 class CFirmwarePage : public CPropertyPageImpl,
                       public CDisplayStatusClient<CFirmwarePage>,
                       public CPopupErrorClient<CFirmwarePage> {
@@ -50,6 +52,8 @@ private:
     void OnBrowseFolder();
     void OnFolderEditLostFocus();
     void OnCheckRevisionNow();
+    void OnSendFirmware();
+    void ChangeSpeed(uint32_t speed);
     void TestCommunications();
     void MoveFocusFrom(HWND control, bool backward);
     static LRESULT CALLBACK FolderEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -7,6 +7,7 @@
 
 #include "ResourceIds.h"
 #include "app/Help.h"
+#include "machines/ContactOutcome.h"
 #include "machines/StateMachine.h"
 #include "model/ActivityLog.h"
 #include "model/Model.h"
@@ -16,6 +17,7 @@
 #include "ui/FirmwarePageRules.h"
 #include "ui/FolderBrowser.h"
 #include "ui/FrameRules.h"
+#include "ui/LoaderDlg.h"
 
 namespace {
 
@@ -27,9 +29,8 @@ constexpr LPARAM kLogTextLimit = 0x200000;
 constexpr int kLogFontPoints = 10;
 constexpr int kToolTipWidth = 300;
 
-// The send command is wired by a later piece of work; until then the button stays disabled
-// whatever UpdateSendButton's rule says.
-constexpr bool kSendCommandWired = false;
+// The bootstrap loader talks at this speed.
+constexpr uint32_t kLoaderSpeed = 9600;
 
 bool IsFolderEditNavigationKey(WPARAM key) { return key == VK_TAB || key == VK_RETURN; }
 
@@ -56,7 +57,7 @@ bool CFirmwarePage::OnInitDialog()
     }
     // Copying from the file server is wired by a later piece of work.
     EnableWindow(copyNewFiles_, FALSE);
-    EnableWindow(sendFirmware_, FALSE);
+    UpdateSendButton();
     CreateToolTips();
     WriteLogHeader();
     layout_.Setup(Handle(), {{IDC_FOLDER_GROUP, LayoutGrowX},
@@ -121,7 +122,7 @@ void CFirmwarePage::UpdateAvailable(bool hint)
 
 void CFirmwarePage::UpdateSendButton()
 {
-    bool enable = kSendCommandWired && CanSendFirmware(files_.HasFirmwareFile(), model_.IsExpectedDevice());
+    bool enable = CanSendFirmware(files_.HasFirmwareFile(), model_.IsExpectedDevice());
     if (!enable && sendFirmware_ && GetFocus() == sendFirmware_)
         MoveFocusFrom(sendFirmware_, false);
     EnableWindow(sendFirmware_, enable);
@@ -148,6 +149,10 @@ bool CFirmwarePage::OnCommand(int id, int code, HWND)
     case IDC_CHECK_REVISION:
         if (code == BN_CLICKED)
             OnCheckRevisionNow();
+        return true;
+    case IDC_SEND_FIRMWARE:
+        if (code == BN_CLICKED)
+            OnSendFirmware();
         return true;
     case IDC_FOLDER_EDIT:
         switch (code) {
@@ -201,6 +206,50 @@ void CFirmwarePage::OnCheckRevisionNow()
 {
     UpdateAvailable(true);
     TestCommunications();
+}
+
+void CFirmwarePage::OnSendFirmware()
+{
+    const uint32_t start = model_.Timers().TickCount();
+    uint32_t savedSpeed = model_.PortSpeed.Get();
+    const StringId device{IDS_DEVICE_NAME};
+    IContactStateMachine* contact = model_.ContactMachine();
+    const FIRMWARESTATUS status =
+        StatusForLoad(model_.FirmwareStatus.Get(), model_.PortOpen.Get() != 0, contact && contact->IsComplete(),
+                      contact ? contact->GetResult() : 0);
+    if (!files_.HasFirmwareFile()) {
+        PopupError(StringId{IDS_ERROR_CAPTION}, StringId{IDS_FIRMWARE_FILE_MISSING});
+    } else if (status == FirmwareStatusNone) {
+        PopupError(StringId{IDS_ERROR_CAPTION}, StringId{IDS_STATUS_NOT_RESPONDING}, device);
+    } else {
+        DisplayVerbose(StringId{IDS_SENDING_FIRMWARE_FROM}, model_.FirmwareFolder.Get());
+        if (!model_.IsExpectedDevice()) {
+            AppendLogLine(log_, Format(StringId{IDS_UNEXPECTED_DEVICE}, static_cast<uint32_t>(model_.Device.Get())));
+        } else {
+            ChangeSpeed(kLoaderSpeed);
+            model_.FirmwareFile.Set(files_.GetFirmwareFile());
+            CMcuLoaderDlg loader(model_);
+            // A waiting bootstrap loader, once replaced by firmware, talks at the speed the port has now.
+            if (loader.DoModal(Handle()) == IDOK && status == FirmwareStatusLoaderWaiting)
+                savedSpeed = model_.PortSpeed.Get();
+        }
+    }
+    if (savedSpeed != 0)
+        ChangeSpeed(savedSpeed);
+    TestCommunications();
+    UpdateSendButton();
+    DisplayStatus(StringId{IDS_ELAPSED_TIME}, ElapsedSeconds(start, model_.Timers().TickCount()));
+    if (IMessageTarget* top = target_.TopLevel())
+        top->Send(WM_REPORT_TEXT, 0, static_cast<intptr_t>(IDS_READY));
+}
+
+// Sets the open port to `speed` and says so in the log; nothing when it already runs at it.
+void CFirmwarePage::ChangeSpeed(uint32_t speed)
+{
+    if (model_.PortSpeed.Get() == speed)
+        return;
+    AppendLogLine(log_, Format(StringId{IDS_CHANGE_SPEED}, speed));
+    model_.PortSpeed.Set(speed);
 }
 
 void CFirmwarePage::TestCommunications()
@@ -275,6 +324,12 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         return true;
     case WM_MODEL_INSTALLED_REVISION:
         SetDlgItemTextW(Handle(), IDC_INSTALLED_REVISION, RevisionText(model_.InstalledRevision.Get()).c_str());
+        result = 0;
+        return true;
+    case WM_REPORT_TEXT:
+        // The error boxes' lines: to the main window, which shows them and puts them in this log.
+        if (IMessageTarget* top = target_.TopLevel(); top && top != &target_)
+            top->Send(message, wParam, lParam);
         result = 0;
         return true;
     case WM_REPORT_TO_PAGE:

@@ -150,6 +150,12 @@ LRESULT CALLBACK CRichEditCtrlContext::SubclassProc(HWND window, UINT message, W
             break;
         self->ShowContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_SETCURSOR:
+        // As other child controls do, the parent decides first (the loader dialog's wait cursor);
+        // the rich edit sets its own cursor only when the parent leaves it.
+        if (HWND parent = GetParent(window); parent && SendMessageW(parent, WM_SETCURSOR, wParam, lParam))
+            return TRUE;
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(window, SubclassProc, kSubclassId);
         self->control_ = nullptr;

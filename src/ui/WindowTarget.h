@@ -6,7 +6,8 @@
 
 #include "platform/MessageTarget.h"
 
-// Send = SendMessageW, Post = PostMessageW, TopLevel = the window's root (GetAncestor GA_ROOT),
+// Send = SendMessageW, Post = PostMessageW, TopLevel = the end of the window's parent and owner chain
+// (GetAncestor GA_ROOTOWNER),
 // NativeHandle = the window. The target does not own the window; the window may be set later.
 class CWindowTarget : public IMessageTarget {
 public:

@@ -23,7 +23,8 @@ bool CWindowTarget::Post(uint32_t message, uintptr_t wParam, intptr_t lParam)
 
 IMessageTarget* CWindowTarget::TopLevel()
 {
-    HWND root = window_ ? GetAncestor(window_, GA_ROOT) : nullptr;
+    // The end of the parent chain, owners included: a dialog's lines go to the main window that owns it.
+    HWND root = window_ ? GetAncestor(window_, GA_ROOTOWNER) : nullptr;
     if (!root || root == window_)
         return this;
     if (!root_)

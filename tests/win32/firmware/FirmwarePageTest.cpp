@@ -224,9 +224,70 @@ TEST_F(FirmwarePageTest, AvailableRevisionFollowsTheFolderAndCheckRevisionNowRes
     ASSERT_TRUE(HasTimeStamp(line));
     EXPECT_EQ(line.substr(9), Normalized(kMissingLine));
     EXPECT_EQ(MissingLines(), missing + 1);
-    // Sending is not offered yet, with or without a firmware file.
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page_, IDC_SEND_FIRMWARE)));
+    // Copying from the file server is not offered yet.
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page_, IDC_COPY_NEW_FILES)));
+}
+
+// Send is offered while the folder holds a firmware file; when it goes the focus moves on first.
+TEST_F(FirmwarePageTest, SendFirmwareIsOfferedWithAFirmwareFileAndGivesUpTheFocusWhenDisabled)
+{
+    HWND send = GetDlgItem(page_, IDC_SEND_FIRMWARE);
+    EXPECT_FALSE(IsWindowEnabled(send));
+    std::wstring firmware = folder_.WriteFile(L"Firmware\\qmcu0112.hex", ":00000001FF\r\n");
+    Click(IDC_CHECK_REVISION);
+    ASSERT_TRUE(IsWindowEnabled(send));
+    SetFocus(send);
+    ASSERT_EQ(GetFocus(), send);
+    ASSERT_TRUE(DeleteFileW(firmware.c_str()));
+    Click(IDC_CHECK_REVISION);
+    EXPECT_FALSE(IsWindowEnabled(send));
+    EXPECT_NE(GetFocus(), send);
+    EXPECT_TRUE(IsChild(page_, GetFocus()));
+}
+
+// Without a firmware file, or with a module that has not answered, Send says why in an error box
+// (and in the log), loads nothing and asks the module again.
+TEST_F(FirmwarePageTest, SendFirmwareWithoutAFileOrAnAnsweringModuleSaysWhy)
+{
+    struct Case {
+        bool file;
+        FIRMWARESTATUS status;
+        uint32_t contactResult;
+        const wchar_t* text;
+    } cases[] = {
+        {false, FirmwareStatusRunning, 0, L"A required firmware file is missing"},
+        {true, FirmwareStatusNone, 0, L"MT6402 is not responding"},
+        {true, FirmwareStatusNone, 1223, L"MT6402 is not responding"},
+    };
+    port_->ForceOpen();
+    Model().PortOpen.Set(1);
+    const std::wstring firmware = folder_.Join(L"Firmware\\qmcu0112.hex");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        if (c.file)
+            folder_.WriteFile(L"Firmware\\qmcu0112.hex", ":00000001FF\r\n");
+        else
+            DeleteFileW(firmware.c_str());
+        Click(IDC_CHECK_REVISION);
+        Model().FirmwareStatus.Set(c.status);
+        contact_->result = c.contactResult;
+        const unsigned tests = contact_->tests;
+        CCapturedQuestions answers;
+        Click(IDC_SEND_FIRMWARE);
+        ASSERT_EQ(answers.questions.size(), 1u);
+        EXPECT_EQ(answers.questions[0].caption, L"Error");
+        EXPECT_EQ(answers.questions[0].text, c.text);
+        EXPECT_EQ(answers.questions[0].flags, MB_FLAG_ICONERROR);
+        std::vector<std::wstring> entries = LogEntries(log_);
+        ASSERT_GE(entries.size(), 3u);
+        EXPECT_EQ(entries[entries.size() - 3].substr(9), c.text);
+        EXPECT_EQ(entries[entries.size() - 2].substr(9), L"Elapsed time: 0 seconds");
+        EXPECT_EQ(entries.back().substr(9), L"Ready");
+        EXPECT_EQ(StatusBarText(frame_->StatusBar()), L"Ready");
+        EXPECT_EQ(contact_->tests, tests + 1);
+        EXPECT_EQ(Model().LoaderMachine(), nullptr);
+    }
+    Model().PortOpen.Set(0);
 }
 
 TEST_F(FirmwarePageTest, ChoosingAFolderWithFirmwareShowsItsRevision)

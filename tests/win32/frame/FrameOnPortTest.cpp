@@ -7,57 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "GuiEnvironment.h"
+#include "RealFrame.h"
 #include "ResourceIds.h"
 #include "machines/StateMachine.h"
 #include "model/Model.h"
-#include "platform/EventLoop.h"
-#include "ui/MessageLoop.h"
 
 namespace {
 
-constexpr wchar_t kAppKey[] = L"Software\\Norvanta\\MT6402 Utility";
-constexpr wchar_t kDeviceMap[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
-constexpr wchar_t kDeviceMapValue[] = L"\\Device\\MtFrameTest0";
 constexpr wchar_t kModule[] = L"COM9"; // the simulator, firmware revision 1.12
 constexpr wchar_t kTitle[] = L"MT6402 Utility Revision 1.0.0.1";
 constexpr wchar_t kRunningStatus[] = L"MT6402 revision 01.12. RS-232 speed 9600 bit/s.";
-
-// Lists COM9 in the serial device map, as the system lists a port it has, for the life of the object.
-// The key is volatile: Wine keeps it for the running server only, so nothing outlives the test run.
-class ListedPort {
-public:
-    ListedPort()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDeviceMap, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
-            return;
-        listed_ = RegSetValueExW(key, kDeviceMapValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(kModule),
-                                 sizeof kModule) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~ListedPort()
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDeviceMap, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, kDeviceMapValue);
-            RegCloseKey(key);
-        }
-    }
-    ListedPort(const ListedPort&) = delete;
-    ListedPort& operator=(const ListedPort&) = delete;
-    bool Listed() const { return listed_; }
-
-private:
-    bool listed_ = false;
-};
 
 // A value of the application key as the registry holds it.
 struct StoredValue {
@@ -101,6 +65,14 @@ bool EndsWith(const std::wstring& text, const std::wstring& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+size_t Occurrences(const std::wstring& text, const std::wstring& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 size_t CountStatusBoxes(const std::vector<UserQuestion>& questions)
 {
     return static_cast<size_t>(std::count_if(questions.begin(), questions.end(),
@@ -120,81 +92,28 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey);
     }
 
-    // Saved settings of an earlier run.
-    void SaveString(const wchar_t* name, const std::wstring& text)
-    {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kAppKey, name, REG_SZ, text.c_str(),
-                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
-    }
-    void SaveNumber(const wchar_t* name, DWORD number)
-    {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kAppKey, name, REG_DWORD, &number, sizeof number),
-                  ERROR_SUCCESS);
-    }
-
-    // The program's start: the real model (serial port, application key, contact machine) with window
-    // timers, the frame created and (with `show`) shown.
     void StartFrame(bool show = true)
     {
-        frame_ = std::make_unique<CMainFrame>(std::make_unique<CModel>(timers_), &loop_, false);
-        window_ = frame_->Create();
-        ASSERT_NE(window_, nullptr);
-        // (Under Wine without a window manager, destroying a shown window waits 2 s for the
-        // manager's answer; the cases that need no placement keep the frame hidden.)
-        if (show)
-            ShowWindow(window_, SW_SHOWNOACTIVATE);
+        ASSERT_TRUE(program_.Start(show));
+        frame_ = &program_.Frame();
+        window_ = program_.Window();
     }
     void DestroyFrame()
     {
-        if (window_ && IsWindow(window_))
-            DestroyWindow(window_);
+        program_.Destroy();
+        frame_ = nullptr;
         window_ = nullptr;
-        frame_.reset();
-        PumpMessages();
     }
+    bool RunUntil(const std::function<bool()>& done, const std::function<void()>& each = {})
+    {
+        return program_.RunUntil(done, each);
+    }
+    bool ContactDone() { return program_.ContactDone(); }
+    bool WaitForModule() { return program_.WaitForModule(); }
 
-    // Runs the program's message loop (filters first, as the program's own loop does) until `done`
-    // holds or the time is up; `each` is checked after every round of messages.
-    bool RunUntil(const std::function<bool()>& done, const std::function<void()>& each = {},
-                  std::chrono::milliseconds limit = std::chrono::seconds(10))
-    {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (!loop_.PreTranslate(message)) {
-                    TranslateMessage(&message);
-                    DispatchMessageW(&message);
-                }
-                if (each)
-                    each();
-            }
-            if (done())
-                return true;
-            auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
-        }
-    }
-    bool ContactDone()
-    {
-        IContactStateMachine* contact = frame_->Model().ContactMachine();
-        return contact && contact->IsComplete();
-    }
-    bool WaitForModule()
-    {
-        return RunUntil([this] {
-            return ContactDone() && frame_->Model().FirmwareStatus.Get() == FirmwareStatusRunning;
-        });
-    }
-
-    ListedPort listed_;
-    CEventLoop timers_;
-    CMessageLoop loop_;
-    std::unique_ptr<CMainFrame> frame_;
+    CListedPorts listed_{{kModule}};
+    CRealFrame program_;
+    CMainFrame* frame_ = nullptr;
     HWND window_ = nullptr;
 };
 
@@ -356,8 +275,10 @@ TEST_F(FrameOnPort, VerboseLinesOfTheContactReachStatusAndLogOnlyWhenSwitchedOn)
         // Always shown: the contact line; shown only with verbose logging: the port's opening lines.
         EXPECT_NE(text.find(L"Attempting to contact MT6402 on port COM9 at 9600 bit/s"), std::wstring::npos) << text;
         EXPECT_NE(text.find(kRunningStatus), std::wstring::npos) << text;
+        // Start-up asks three times (the Port notification, the frame, the page shown): one attempt.
         for (const wchar_t* line : {L"Opening Serial Port COM9", L"Serial Port COM9 is open"})
-            EXPECT_EQ(text.find(line) != std::wstring::npos, verbose != 0) << line << "\n" << text;
+            EXPECT_EQ(Occurrences(text, line), verbose != 0 ? 1u : 0u) << line << "\n" << text;
+        EXPECT_EQ(Occurrences(text, L"Attempting to contact MT6402"), 1u) << text;
         EXPECT_EQ(StatusBarText(frame_->StatusBar()), kRunningStatus);
         // The status bar never showed a verbose line when they are dropped.
         if (!verbose) {
