@@ -27,9 +27,14 @@ std::wstring TimeStamp() { return TimeStamp(LocalNow()); }
 void AppendLine(ILogView& log, std::wstring_view line)
 {
     bool follow = log.IsShowingEnd();
-    if (!log.IsEmpty())
-        log.InsertAtEnd(L"\r\n");
-    log.InsertAtEnd(line);
+    // One insert per line: each costs the control a layout and a repaint.
+    if (log.IsEmpty()) {
+        log.InsertAtEnd(line);
+    } else {
+        std::wstring text = L"\r\n";
+        text += line;
+        log.InsertAtEnd(text);
+    }
     if (follow)
         log.RequestScrollToEnd();
 }

@@ -13,13 +13,18 @@ void CRichEditLogView::InsertAtEnd(std::wstring_view text)
     // line break twice) is clamped to the end by the control.
     // Moving the caret scrolls it into view; the view is put back where it was, so a user who
     // scrolled back keeps reading (the caller asks for the end when the view showed the end).
+    // Drawing is held back meanwhile and left to the next paint, so that lines that come in a burst
+    // (a trace of every block) are drawn once instead of once per step.
     POINT scroll{};
+    SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(control_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     LPARAM end = GetWindowTextLengthW(control_);
     SendMessageW(control_, EM_SETSEL, end, end);
     std::wstring copy(text);
     SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(copy.c_str()));
     SendMessageW(control_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control_, nullptr, FALSE);
 }
 
 bool CRichEditLogView::IsShowingEnd()
