@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows program under Wine against the simulated module on COM7, in a private prefix.
 #   gui-session.sh gui BUILD          for a person with a display (Xvfb + window manager when none)
-#   gui-session.sh screenshots BUILD  a PNG of each page, the macro editor and a context menu
+#   gui-session.sh screenshots BUILD  a PNG of each page, the macro editor, a context menu and firmware loads
 set -euo pipefail
 mode="$1"
 build="$(cd "${2:-build}" && pwd)"
@@ -31,13 +31,13 @@ if [ "$mode" = screenshots ] || [ -z "${DISPLAY:-}" ]; then
     pids+=($!)
 fi
 
-# The simulated module, revision 1.12, and a firmware folder holding revision 1.12.
-"$sim" --revision 112 --linger-ms 0 --link "$state/sim" </dev/null >"$state/sim.out" 2>"$state/sim.log" &
+# The simulated module, revision 1.12 (each load adds one), and a firmware folder holding revision 1.13.
+"$sim" --revision 112 --reset-ms 500 --log --linger-ms 0 --link "$state/sim" </dev/null >"$state/sim.out" 2>"$state/sim.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -e "$state/sim" ] && break; sleep 0.05; done
 pts="$(readlink -f "$state/sim")"
 mkdir -p "$state/firmware"
-"$build/native/bench/bench_make_hex" "$state/firmware/qmcu0112.hex" 30000 >/dev/null
+"$build/native/bench/bench_make_hex" "$state/firmware/qmcu0113.hex" 30000 >/dev/null
 
 # COM7 is the simulator, listed in the serial device map; the saved port and folder point at it.
 "$wine_run" true
@@ -84,4 +84,30 @@ xdotool key Escape
 tab 165; shot 5-command-tester-page
 xdotool mousemove $((X + 375)) $((Y + 194)) click 1; shot 6-macro-editor 2   # "Edit Macros"
 xdotool key Escape
+
+# Firmware loads from the Firmware page: one in progress and the page after it, one kept open by
+# View > Trace once verified, and a file the loader refuses.
+check_revision() { xdotool mousemove $((X + 100)) $((Y + 134)) click 1; sleep 2; }
+send_firmware() { xdotool mousemove $((X + 415)) $((Y + 190)) click 1; }
+dialog_open() { xdotool search --name 'Sending MT6402 Firmware' >/dev/null 2>&1; }
+# Waits until the module has answered "V" with this revision, as it does at the end of a load.
+wait_for_revision() {
+    for _ in $(seq 600); do grep -q "tx \"V$1;\"" "$state/sim.log" && return 0; sleep 0.1; done
+    echo "the module never reported revision $1" >&2
+}
+toggle_trace() { xdotool windowactivate --sync "$window" 2>/dev/null || true; xdotool key alt+v; sleep 0.5; xdotool key t; sleep 0.5; }
+tab 85; sleep 1
+send_firmware; shot 7-loader-mid-load 5
+for _ in $(seq 600); do dialog_open || break; sleep 0.1; done
+shot 8-firmware-page-after-load 3
+toggle_trace
+"$build/native/bench/bench_make_hex" "$state/firmware/qmcu0114.hex" 30000 >/dev/null
+check_revision
+send_firmware; wait_for_revision 1.14; shot 9-loader-verified-with-trace 2
+xdotool key Escape; sleep 2
+toggle_trace
+printf ':020800001234B0\r\n:00000001FF\r\n' >"$state/firmware/qmcu0115.hex"   # its word sum is not zero
+check_revision
+send_firmware; shot 10-loader-refused-file 2
+xdotool key Escape; sleep 1
 echo "screenshots in $shots" >&2

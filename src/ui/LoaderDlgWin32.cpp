@@ -59,7 +59,9 @@ bool CLoaderDlg::OnInitDialog()
     DisplayStatus(L"%s", OsVersionText());
     DisplayStatus(L"%s", LoaderStatusLine(model_.InstalledRevision.Get(), model_.PortSpeed.Get()));
     CentreOnOwner(Handle());
-    return true;
+    // The button, not the log: the dialog manager would select the whole log on giving it the focus.
+    SetFocus(cancel_);
+    return false;
 }
 
 void CLoaderDlg::SetUpLog()
@@ -238,12 +240,15 @@ bool CLoaderDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_SIZE:
         layout_.Arrange(LOWORD(lParam), HIWORD(lParam));
         return false;
+    // Only this load's progress: registering brings the values an earlier load left.
     case WM_MODEL_PROGRESS_MAXIMUM:
-        SendMessageW(progress_, PBM_SETRANGE, 0, MAKELPARAM(0, model_.ProgressMaximum.Get()));
+        if (loadRunning_)
+            SendMessageW(progress_, PBM_SETRANGE, 0, MAKELPARAM(0, model_.ProgressMaximum.Get()));
         result = 0;
         return true;
     case WM_MODEL_PROGRESS_POSITION:
-        SendMessageW(progress_, PBM_SETPOS, model_.ProgressPosition.Get(), 0);
+        if (loadRunning_)
+            SendMessageW(progress_, PBM_SETPOS, model_.ProgressPosition.Get(), 0);
         result = 0;
         return true;
     case WM_LOADER_LINE:

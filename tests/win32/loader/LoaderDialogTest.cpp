@@ -1,6 +1,7 @@
 // Send Firmware and the loader dialog in the program's real frame, against module simulators on COM51 to COM54.
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <gtest/gtest.h>
 
@@ -343,7 +344,7 @@ TEST_F(LoaderDialogTest, ALoadWithoutRetriesShowsNoStatisticsAndTheDialogFollows
     ASSERT_NO_FATAL_FAILURE(StartOn(kCleanModule));
     const std::wstring before = PageText(IDC_INSTALLED_REVISION);
     bool checked = false;
-    bool waitOverLog = false, waitOverCancel = true;
+    bool waitOverLog = false, waitOverCancel = true, focusOnButton = false, nothingSelected = false;
     RECT logBefore{}, logAfter{}, cancelBefore{}, cancelAfter{}, progressBefore{}, progressAfter{};
     RECT templateLog{12, 7, 408, 133}; // x, y, width, height in dialog units
     CDialogWatch watch([&](HWND dialog, const DialogLook& look) {
@@ -363,6 +364,11 @@ TEST_F(LoaderDialogTest, ALoadWithoutRetriesShowsNoStatisticsAndTheDialogFollows
         // The wait cursor shows over the log, not over Cancel, while the load runs.
         HWND log = GetDlgItem(dialog, IDC_LOG);
         HWND cancel = GetDlgItem(dialog, IDCANCEL);
+        // The focus is on the button, and none of the log is selected.
+        focusOnButton = GetFocus() == cancel;
+        CHARRANGE selection{};
+        SendMessageW(log, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        nothingSelected = selection.cpMin == selection.cpMax;
         waitOverLog = SendMessageW(log, WM_SETCURSOR, reinterpret_cast<WPARAM>(log), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
                       GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
         SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(cancel), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -384,6 +390,8 @@ TEST_F(LoaderDialogTest, ALoadWithoutRetriesShowsNoStatisticsAndTheDialogFollows
     EXPECT_EQ(watch.last.log.back(), L"MT6402 firmware load is complete");
     EXPECT_TRUE(waitOverLog);
     EXPECT_FALSE(waitOverCancel);
+    EXPECT_TRUE(focusOnButton);
+    EXPECT_TRUE(nothingSelected);
     // The template's rectangle, then: the log grows both ways, the bar widens and moves down,
     // Cancel moves with the corner.
     EXPECT_EQ(logBefore.left, templateLog.left);
@@ -448,6 +456,7 @@ TEST_F(LoaderDialogTest, AFileTheLoaderRefusesShowsItsCodeAndReachesTheModuleNev
         EXPECT_EQ(shown.log.back(), kClickClose);
         EXPECT_FALSE(AnyLineContains(shown.log, L"Sending firmware file"));
         EXPECT_EQ(shown.title, L"Sending MT6402 Firmware");
+        EXPECT_EQ(shown.position, 0) << "an earlier load's progress is not this one's";
         const std::string received = module.Received();
         EXPECT_EQ(received.find_first_not_of(";V"), std::string::npos) << received;
         // The page's log has the lines the dialog reported.
