@@ -26,7 +26,6 @@ private:
     void StartObserving();
     void StopObserving();
     void Save();
-    void CentreOnOwner();
 
     CModelBase& model_;
     CWindowTarget target_;

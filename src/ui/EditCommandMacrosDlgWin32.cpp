@@ -34,39 +34,8 @@ bool CEditCommandMacrosDlg::OnInitDialog()
 {
     target_.Attach(Handle());
     layout_.Setup(Handle(), MacroEditorLayoutRules());
-    CentreOnOwner();
+    CentreWindow();
     return true;
-}
-
-void CEditCommandMacrosDlg::CentreOnOwner()
-{
-    RECT self{};
-    GetWindowRect(Handle(), &self);
-    const int width = self.right - self.left;
-    const int height = self.bottom - self.top;
-    HWND owner = GetWindow(Handle(), GW_OWNER);
-    RECT around{};
-    if (!owner || !GetWindowRect(owner, &around))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
-    // Centred on the owner, but kept inside the work area of the owner's monitor.
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    HMONITOR nearest = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
-                             : MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST);
-    int x = around.left + ((around.right - around.left) - width) / 2;
-    int y = around.top + ((around.bottom - around.top) - height) / 2;
-    if (GetMonitorInfoW(nearest, &monitor)) {
-        const RECT& work = monitor.rcWork;
-        if (x + width > work.right)
-            x = work.right - width;
-        if (y + height > work.bottom)
-            y = work.bottom - height;
-        if (x < work.left)
-            x = work.left;
-        if (y < work.top)
-            y = work.top;
-    }
-    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CEditCommandMacrosDlg::StartObserving()
