@@ -11,6 +11,7 @@
 #include "ui/WindowTarget.h"
 
 class CModelBase;
+class CReleaseInfoDlg;
 
 // The model is a member: it lives exactly as long as the frame object. The frame is the model's
 // notify window and observes FirmwareStatus, StatusReset, SerialNumber, Port and PortSpeed from its
@@ -72,6 +73,7 @@ private:
     CWindowTarget target_;
     HWND statusBar_ = nullptr;
     CTabView tabView_;
+    std::unique_ptr<CReleaseInfoDlg> releaseNotes_; // the Release Notes window, or none
     HACCEL accelerators_ = nullptr;
     SIZE defaultSize_{};
     bool firstShowDone_ = false;
