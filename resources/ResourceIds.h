@@ -5,7 +5,14 @@
 #define IDR_MAINFRAME 128
 #define IDR_EDIT_CONTEXT 307
 
+// The licence agreement: an RTF document (code page 1252, ending in a zero byte) of its own resource type.
+#define IDR_LICENSE 213
+#define RT_LICENSE_RTF 256
+
 // Dialog templates.
+#define IDD_ABOUT 100
+#define IDD_RELEASE_NOTES 212
+#define IDD_LICENSE 214
 #define IDD_PORT 201
 #define IDD_FIRMWARE 202
 #define IDD_COMMAND_TESTER 206
@@ -73,3 +80,10 @@
 // Firmware loader dialog (its log shares the id 1029; Cancel is IDCANCEL).
 #define IDC_LOADER_PROGRESS 2319
 #define IDC_SIZE_GRIP 2320
+
+// About dialog.
+#define IDC_ABOUT_TEXT 1003
+#define IDC_VIEW_LICENSE 1031
+
+// License Agreement and Release Notes windows: the document's rich edit (the log's id 1029).
+#define IDC_DOCUMENT 1029

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Windows program under Wine against the simulated module on COM7, in a private prefix.
 #   gui-session.sh gui BUILD          for a person with a display (Xvfb + window manager when none)
-#   gui-session.sh screenshots BUILD  a PNG of each page, the macro editor, a context menu and firmware loads
+#   gui-session.sh screenshots BUILD  a PNG of each page, the macro editor, a context menu, the
+#                                     information windows (Release Notes, About, License Agreement)
+#                                     and firmware loads
 set -euo pipefail
 mode="$1"
 build="$(cd "${2:-build}" && pwd)"
@@ -38,6 +40,21 @@ for _ in $(seq 100); do [ -e "$state/sim" ] && break; sleep 0.05; done
 pts="$(readlink -f "$state/sim")"
 mkdir -p "$state/firmware"
 "$build/native/bench/bench_make_hex" "$state/firmware/qmcu0113.hex" 30000 >/dev/null
+# The release notes that come with that firmware.
+cat >"$state/firmware/mt6402fwnotes.rtf" <<'NOTES'
+{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss\fcharset0 Arial;}}
+\pard\sa120\b\fs28 MT6402 Firmware Release Notes\b0\par
+\pard\sb120\sa60\b\fs20 Revision 1.13\b0\par
+\pard\fi-240\li480\tx480\sa60\fs18 \bullet\tab Scanning resumes two seconds after a squelch break instead of at once.\par
+\bullet\tab The revision query \ldblquote V\rdblquote  answers within 50 ms of the command.\par
+\bullet\tab Memory channels keep their CTCSS tone after a power cycle.\par
+\pard\sb120\sa60\b\fs20 Revision 1.12\b0\par
+\pard\fi-240\li480\tx480\sa60\fs18 \bullet\tab The bootstrap loader answers a block whose checksum is wrong with \ldblquote N\rdblquote  and waits for it again.\par
+\bullet\tab Transmit power steps of 1, 5 and 10 W.\par
+\pard\sb120\sa60\b\fs20 Loading this firmware\b0\par
+\pard\sa60\fs18 Connect the module\rquote s own serial data cable, keep the radio powered until the utility reports that the load is complete, and do not close the utility while it loads.\par
+}
+NOTES
 
 # COM7 is the simulator, listed in the serial device map; the saved port and folder point at it.
 "$wine_run" true
@@ -84,6 +101,14 @@ xdotool key Escape
 tab 165; shot 5-command-tester-page
 xdotool mousemove $((X + 375)) $((Y + 194)) click 1; shot 6-macro-editor 2   # "Edit Macros"
 xdotool key Escape
+# The information windows, from the Help menu.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool key alt+h r; shot 7-release-notes 2
+xdotool key Escape                       # Esc closes the Release Notes window
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool key alt+h a; shot 8-about 2
+xdotool key Tab space; shot 9-license-agreement 2   # "View License Agreement"
+xdotool key Escape Escape
 
 # Firmware loads from the Firmware page: one in progress and the page after it, one kept open by
 # View > Trace once verified, and a file the loader refuses.
@@ -97,17 +122,17 @@ wait_for_revision() {
 }
 toggle_trace() { xdotool windowactivate --sync "$window" 2>/dev/null || true; xdotool key alt+v; sleep 0.5; xdotool key t; sleep 0.5; }
 tab 85; sleep 1
-send_firmware; shot 7-loader-mid-load 5
+send_firmware; shot 10-loader-mid-load 5
 for _ in $(seq 600); do dialog_open || break; sleep 0.1; done
-shot 8-firmware-page-after-load 3
+shot 11-firmware-page-after-load 3
 toggle_trace
 "$build/native/bench/bench_make_hex" "$state/firmware/qmcu0114.hex" 30000 >/dev/null
 check_revision
-send_firmware; wait_for_revision 1.14; shot 9-loader-verified-with-trace 2
+send_firmware; wait_for_revision 1.14; shot 12-loader-verified-with-trace 2
 xdotool key Escape; sleep 2
 toggle_trace
 printf ':020800001234B0\r\n:00000001FF\r\n' >"$state/firmware/qmcu0115.hex"   # its word sum is not zero
 check_revision
-send_firmware; shot 10-loader-refused-file 2
+send_firmware; shot 13-loader-refused-file 2
 xdotool key Escape; sleep 1
 echo "screenshots in $shots" >&2

@@ -13,6 +13,7 @@
 #include "ui/WindowTarget.h"
 
 class CModelBase;
+class CReleaseInfoDlg;
 
 // The model is a member: it lives exactly as long as the frame object. The frame is the model's
 // notify window and observes FirmwareStatus, StatusReset, SerialNumber, Port and PortSpeed from its
@@ -66,6 +67,7 @@ private:
     CFrameStatusBar statusBar_;
     CTabView tabView_;
     CPaneFocus paneFocus_;
+    std::unique_ptr<CReleaseInfoDlg> releaseNotes_; // the Release Notes window, or none
     HACCEL accelerators_ = nullptr;
     SIZE defaultSize_{};
     bool firstShowDone_ = false;

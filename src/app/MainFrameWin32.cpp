@@ -12,7 +12,9 @@
 #include "model/Model.h"
 #include "model/StringTable.h"
 #include "platform/LastError.h"
+#include "ui/AboutDlg.h"
 #include "ui/FrameRules.h"
+#include "ui/ReleaseInfoDlg.h"
 
 namespace {
 
@@ -94,6 +96,9 @@ LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam
 
 bool CMainFrame::PreTranslateMessage(MSG& message)
 {
+    // The Release Notes window is a top-level window of its own: the frame's keys are not its keys.
+    if (releaseNotes_ && releaseNotes_->IsDialogMessage(message))
+        return true;
     if (accelerators_ && TranslateAcceleratorW(window_, accelerators_, &message))
         return true;
     return tabView_.IsDialogMessage(message);
@@ -240,7 +245,8 @@ void CMainFrame::StopObserving()
 
 void CMainFrame::OnDestroy()
 {
-    // 1. (The Release Notes window belongs to the information dialogs.)
+    // 1. The Release Notes window goes with the frame.
+    releaseNotes_.reset();
     // 2. to 4. Stop observing, close the port, remember the page shown.
     StopObserving();
     model_->ClosePort();
@@ -294,6 +300,16 @@ void CMainFrame::OnCommand(UINT id)
     case ID_HELP_CONTENTS:
         ShowHelpContents(window_);
         break;
+    case ID_HELP_RELEASE_NOTES:
+        // One Release Notes window at a time: the previous one goes before the new one opens.
+        releaseNotes_.reset();
+        releaseNotes_ = OpenReleaseNotes(window_, model_->FirmwareFolder.Get());
+        break;
+    case ID_APP_ABOUT: {
+        CAboutDlg about;
+        about.DoModal(window_);
+        break;
+    }
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
         paneFocus_.MoveToPane(id == ID_NEXT_PANE);

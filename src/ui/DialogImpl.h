@@ -38,6 +38,10 @@ protected:
     // After the last message of the window; the object may delete itself here.
     virtual void OnFinalMessage() {}
 
+    // Centres the dialog on its owner, or on the work area when it has none, keeping it inside the
+    // work area of the owner's monitor.
+    void CentreWindow();
+
     // Attaches the object to its window; called from the first message that carries the object.
     static INT_PTR Route(CDialogImpl* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -65,6 +65,35 @@ void CDialogImpl::EndDialog(INT_PTR result)
         DestroyWindow(window_);
 }
 
+void CDialogImpl::CentreWindow()
+{
+    RECT self{};
+    GetWindowRect(window_, &self);
+    const int width = self.right - self.left;
+    const int height = self.bottom - self.top;
+    HWND owner = GetWindow(window_, GW_OWNER);
+    RECT around{};
+    if (!owner || !GetWindowRect(owner, &around))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR nearest = MonitorFromWindow(owner ? owner : window_, MONITOR_DEFAULTTONEAREST);
+    int x = around.left + ((around.right - around.left) - width) / 2;
+    int y = around.top + ((around.bottom - around.top) - height) / 2;
+    if (GetMonitorInfoW(nearest, &monitor)) {
+        const RECT& work = monitor.rcWork;
+        if (x + width > work.right)
+            x = work.right - width;
+        if (y + height > work.bottom)
+            y = work.bottom - height;
+        if (x < work.left)
+            x = work.left;
+        if (y < work.top)
+            y = work.top;
+    }
+    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK CDialogImpl::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CDialogImpl* self = message == WM_INITDIALOG ? reinterpret_cast<CDialogImpl*>(lParam)

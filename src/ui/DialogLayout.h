@@ -18,6 +18,9 @@ public:
     // The window size the dialog had at Setup, for the minimum tracking size of a resizable dialog.
     SIZE OriginalWindowSize() const { return originalWindow_; }
     bool IsSetUp() const { return dialog_ != nullptr; }
+    // WM_GETMINMAXINFO (lParam) of a resizable dialog: no smaller than it was at Setup. False, and
+    // nothing set, before Setup.
+    bool LimitMinimumSize(LPARAM minMaxInfo) const;
 
 private:
     HWND dialog_ = nullptr;

@@ -48,3 +48,11 @@ void CDialogLayout::Arrange(int width, int height)
     // Group boxes and static texts leave traces when they move; repaint the dialog once.
     InvalidateRect(dialog_, nullptr, TRUE);
 }
+
+bool CDialogLayout::LimitMinimumSize(LPARAM minMaxInfo) const
+{
+    if (!IsSetUp())
+        return false;
+    reinterpret_cast<MINMAXINFO*>(minMaxInfo)->ptMinTrackSize = {originalWindow_.cx, originalWindow_.cy};
+    return true;
+}

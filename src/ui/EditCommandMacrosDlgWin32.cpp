@@ -6,7 +6,6 @@
 #include "ResourceIds.h"
 #include "app/Help.h"
 #include "model/Model.h"
-#include "ui/CentreWindow.h"
 #include "ui/CommandTesterRules.h"
 
 namespace {
@@ -35,7 +34,7 @@ bool CEditCommandMacrosDlg::OnInitDialog()
 {
     target_.Attach(Handle());
     layout_.Setup(Handle(), MacroEditorLayoutRules());
-    CentreOnOwner(Handle());
+    CentreWindow();
     return true;
 }
 
@@ -98,13 +97,10 @@ bool CEditCommandMacrosDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
         layout_.Arrange(LOWORD(lParam), HIWORD(lParam));
         return false;
     case WM_GETMINMAXINFO:
-        if (layout_.IsSetUp()) {
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = {layout_.OriginalWindowSize().cx, layout_.OriginalWindowSize().cy};
-            result = 0;
-            return true;
-        }
-        return false;
+        if (!layout_.LimitMinimumSize(lParam))
+            return false;
+        result = 0;
+        return true;
     case WM_MODEL_COMMAND_CAPTION:
         if (wParam < kMacroCount)
             SetDlgItemTextW(Handle(), IDC_MACRO_LABEL_BASE + 1 + static_cast<int>(wParam),

@@ -16,7 +16,6 @@
 #include "model/StringTable.h"
 #include "platform/LastError.h"
 #include "platform/UserQuestions.h"
-#include "ui/CentreWindow.h"
 #include "ui/FileVersionInfo.h"
 #include "ui/FirmwarePageRules.h"
 #include "ui/LoaderDlgRules.h"
@@ -58,7 +57,7 @@ bool CLoaderDlg::OnInitDialog()
                                                  version.FileVersionParts()));
     DisplayStatus(L"%s", OsVersionText());
     DisplayStatus(L"%s", LoaderStatusLine(model_.InstalledRevision.Get(), model_.PortSpeed.Get()));
-    CentreOnOwner(Handle());
+    CentreWindow();
     // The button, not the log: the dialog manager would select the whole log on giving it the focus.
     SetFocus(cancel_);
     return false;
