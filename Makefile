@@ -64,18 +64,13 @@ gui: native windows
 	scripts/gui-session.sh gui $(BUILD)
 
 # Figures, not pass/fail: parse throughput, `check` against srec_cat, a whole load at 9600 bit/s against the
-# simulator (natively, and under Wine when the Windows build exists, after a first program has brought
-# Wine's services up, so that their start-up is not counted as the tool's).
+# simulator (natively, and under Wine when the Windows build exists: mt6402util.exe, then the Windows
+# program's own Send Firmware and loader dialog on a virtual display).
 bench: native
 	$(BUILD)/native/bench/bench_hex_parse --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 	bench/check_vs_srec_cat.sh $(BUILD)/native
 	$(BUILD)/native/bench/bench_load $(BUILD)/native/src/cli/mt6402util $(BUILD)/native/tools/sim/mt6402sim
-	if [ -x $(BUILD)/windows/src/cli/mt6402util.exe ]; then \
-	    $(BUILD)/windows/wine-run wineserver -p </dev/null >/dev/null 2>&1; \
-	    $(BUILD)/windows/wine-run wine cmd /c exit </dev/null >/dev/null 2>&1; \
-	    $(BUILD)/native/bench/bench_load $(BUILD)/windows/src/cli/mt6402util.exe $(BUILD)/native/tools/sim/mt6402sim \
-	        --wine $(BUILD)/windows/wine-run $(BUILD)/windows/wineprefix; status=$$?; \
-	    $(BUILD)/windows/wine-run wineserver -k >/dev/null 2>&1; exit $$status; fi
+	xvfb-run -a --server-args="-screen 0 1280x1024x24" bench/wine-loads.sh $(BUILD)
 
 # Coverage-guided fuzzing of the parsers for a bounded time; crashes land in fuzz/crashes/ for the tests.
 FUZZ_SECONDS ?= 60

@@ -1,6 +1,6 @@
 // A whole firmware load against the simulator at 9600 bit/s: time against the wire-time bound, turnaround, CPU, memory.
 //
-//   bench_load TOOL SIMULATOR [--baud N] [--reset-ms N] [--wine WINE_RUN PREFIX]
+//   bench_load TOOL SIMULATOR [--baud N] [--reset-ms N] [--wine WINE_RUN PREFIX [--window]]
 //
 // Runs `TOOL load` (with private settings) against SIMULATOR --baud N, which takes the wire time of
 // every byte in both directions and measures the tool's turnaround per block: from the moment its
@@ -10,7 +10,9 @@
 //     simulator's reset time runs inside the 3 s unless it is longer);
 //   - the turnaround's median and maximum;
 //   - the tool's CPU time (user + system, from wait4) as a share of its wall time, and its peak RSS.
-// With --wine, TOOL is mt6402util.exe, run through WINE_RUN on COM59, a link in PREFIX's dosdevices.
+// With --wine, TOOL is mt6402util.exe, run through WINE_RUN on COM59, a link in PREFIX's dosdevices;
+// with --window as well, TOOL is bench_window_load.exe, which loads through the Windows program's
+// frame, Firmware page and loader dialog (it needs a display), and the figures are that program's.
 // Figures, not pass/fail; the exit status is 0 when the load itself succeeded.
 #include "HexGenerator.h"
 
@@ -124,7 +126,7 @@ std::map<std::string, double> ReadStats(const fs::path& path)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: bench_load TOOL SIMULATOR [--baud N] [--reset-ms N] [--wine WINE_RUN PREFIX]\n");
+    std::fprintf(stderr, "usage: bench_load TOOL SIMULATOR [--baud N] [--reset-ms N] [--wine WINE_RUN PREFIX [--window]]\n");
     return 2;
 }
 
@@ -139,6 +141,7 @@ int main(int argc, char** argv)
     long baud = 9600;
     long resetMs = 1000;
     std::string wineRun, prefix;
+    bool window = false;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--baud" && i + 1 < argc)
@@ -148,10 +151,12 @@ int main(int argc, char** argv)
         else if (option == "--wine" && i + 2 < argc) {
             wineRun = argv[++i];
             prefix = argv[++i];
-        } else
+        } else if (option == "--window")
+            window = true;
+        else
             return Usage();
     }
-    if (baud <= 0 || resetMs < 0)
+    if (baud <= 0 || resetMs < 0 || (window && wineRun.empty()))
         return Usage();
 
     std::error_code error;
@@ -180,10 +185,16 @@ int main(int argc, char** argv)
         const fs::path com = fs::path(prefix) / "dosdevices" / "com59";
         fs::remove(com, error);
         fs::create_symlink(simulator.slave, com, error);
-        std::string windowsPath = "Z:" + firmware.string();
-        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-        arguments = {wineRun, tool, "--settings", "Software\\MT6402 Utility Tests\\bench", "load", "--port", "COM59",
-                     "--file", windowsPath};
+        const auto windowsPath = [](const fs::path& path) {
+            std::string text = "Z:" + path.string();
+            std::replace(text.begin(), text.end(), '/', '\\');
+            return text;
+        };
+        if (window)
+            arguments = {wineRun, tool, "COM59", windowsPath(firmware.parent_path())};
+        else
+            arguments = {wineRun, tool, "--settings", "Software\\MT6402 Utility Tests\\bench", "load", "--port",
+                         "COM59", "--file", windowsPath(firmware)};
     }
     std::vector<char*> toolArgv = Pointers(arguments);
     posix_spawn_file_actions_t actions;
@@ -215,7 +226,8 @@ int main(int argc, char** argv)
     const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 
-    std::printf("load %s at %ld bit/s (%s)\n", loaded ? "verified" : "FAILED", baud, wineRun.empty() ? "native" : "Wine");
+    std::printf("load %s at %ld bit/s (%s)\n", loaded ? "verified" : "FAILED", baud,
+                wineRun.empty() ? "native" : window ? "Wine, through the Windows program's window" : "Wine");
     std::printf("  bytes exchanged        %.0f (%.0f to the module, %.0f back)\n", bytes, stats["received_bytes"],
                 stats["sent_bytes"]);
     std::printf("  lower bound            %.3f s = wire %.3f s + 2 s after \"D\" + %.3f s reset wait\n", bound, wire,
@@ -232,9 +244,10 @@ int main(int argc, char** argv)
     const double downloadWire = (1 + 471 * 69) * 10.0 / static_cast<double>(baud);
     std::printf("  download               %.3f s, its wire time %.3f s, ratio %.4f\n", download, downloadWire,
                 download / downloadWire);
-    std::printf("  turnaround per block   median %.3f ms, mean %.3f ms, max %.3f ms (%.0f blocks)\n",
+    std::printf("  turnaround per block   median %.3f ms, mean %.3f ms, 90 %% %.3f ms, max %.3f ms (%.0f blocks, %.0f over 2 ms)\n",
                 stats["turnaround_median_us"] / 1000.0, stats["turnaround_mean_us"] / 1000.0,
-                stats["turnaround_max_us"] / 1000.0, stats["turnaround_count"]);
+                stats["turnaround_p90_us"] / 1000.0, stats["turnaround_max_us"] / 1000.0, stats["turnaround_count"],
+                stats["turnaround_over_2ms"]);
     std::printf("  simulator's own delay  median %.3f ms, max %.3f ms, total %.3f s (a reply's write after its wire time)\n",
                 stats["send_lateness_median_us"] / 1000.0, stats["send_lateness_max_us"] / 1000.0,
                 stats["send_lateness_total_us"] / 1e6);

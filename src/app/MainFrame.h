@@ -21,8 +21,8 @@ class CReleaseInfoDlg;
 // the window placement) while it is destroyed.
 class CMainFrame : public IMessageLoopFilter {
 public:
-    // `loop` receives the frame's message filter (may be null); with `quitOnDestroy` the
-    // destruction of the window ends the thread's message loop.
+    // `loop` receives the frame's message filter and looks out for the serial port's answers (may
+    // be null); with `quitOnDestroy` the destruction of the window ends the thread's message loop.
     CMainFrame(std::unique_ptr<CModelBase> model, CMessageLoop* loop, bool quitOnDestroy = true);
     ~CMainFrame() override;
     CMainFrame(const CMainFrame&) = delete;

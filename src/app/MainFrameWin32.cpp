@@ -46,6 +46,9 @@ bool RegisterFrameClass(WNDPROC procedure)
 CMainFrame::CMainFrame(std::unique_ptr<CModelBase> model, CMessageLoop* loop, bool quitOnDestroy)
     : model_(std::move(model)), loop_(loop), quitOnDestroy_(quitOnDestroy), tabView_(*model_), paneFocus_(tabView_)
 {
+    // The serial port, whose message window the frame is, lets the loop look out for its answers.
+    if (loop_)
+        target_.SetReadinessWatch(&loop_->LookOut());
 }
 
 CMainFrame::~CMainFrame()

@@ -1,14 +1,12 @@
 // The event loop on Windows: message-only windows as targets, the thread's message loop, window timers.
 #include "platform/EventLoop.h"
 #include "platform/LastError.h"
+#include "platform/MessageWaitWin32.h"
 #include "platform/ReadinessWatch.h"
 
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -63,53 +61,13 @@ private:
     HWND window_;
 };
 
-// A timed wait here ends up to a millisecond late (more on a default Windows timer): the awake
-// stretch around an expected answer begins this long before it is due.
-constexpr uint64_t kAwakeBeforeNs = 1'000'000;
-
-uint64_t NowNanoseconds()
-{
-    using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 } // namespace
 
 // Devices cannot be waited on together with the message queue here; the loop only looks out for
-// an expected answer, asking the device's client to look on every round of the awake stretch.
-// (The device's comm-event thread still announces whatever comes outside it.)
-struct CEventLoop::Impl : CWatchedDevices {
+// an expected answer (the device's comm-event thread still announces whatever comes outside it).
+struct CEventLoop::Impl : CLookOut {
+    Impl() : CLookOut(kMessageLoopAwakeBeforeNs) {}
     DWORD threadId = GetCurrentThreadId();
-    std::vector<Device> round; // this round's devices
-
-    // Lets the devices in their awake stretch look; answers how long the loop may then sleep
-    // (INFINITE: until a message comes).
-    DWORD LookOut()
-    {
-        if (Devices().empty())
-            return INFINITE;
-        const uint64_t now = NowNanoseconds();
-        uint64_t sleep = kReadinessNoTimeout;
-        round = Devices();
-        for (const Device& device : round) {
-            // A client may have unwatched (or destroyed) another, or itself, in this round.
-            if (!StillWatched(device))
-                continue;
-            ReadinessWish wish;
-            const bool wanted = device.client->WantsReadiness(wish);
-            if (!wanted)
-                wish.answerDueNs = 0;
-            sleep = std::min(sleep, ReadinessSleepNs(wish, now, kAwakeBeforeNs));
-            // Awake within the stretch; and once it has begun, the device looks whenever the loop is
-            // awake anyway until the answer is read, so that a sleep that ended late misses nothing.
-            if (wish.answerDueNs != 0 && now + kAwakeBeforeNs >= wish.answerDueNs)
-                device.client->OnReadiness(0);
-        }
-        if (sleep == kReadinessNoTimeout)
-            return INFINITE;
-        // Whole milliseconds, rounded down: never past the start of a stretch.
-        return static_cast<DWORD>(std::min<uint64_t>(sleep / 1'000'000, INFINITE - 1));
-    }
 };
 
 CEventLoop::CEventLoop() : impl_(std::make_unique<Impl>())
@@ -133,10 +91,7 @@ int CEventLoop::Run()
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (DWORD sleep = impl_->LookOut(); sleep > 0)
-            MsgWaitForMultipleObjectsEx(0, nullptr, sleep, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        else
-            SwitchToThread(); // awake, yet any other thread that wants the processor goes first
+        WaitForMessageLookingOut(impl_.get());
     }
 }
 

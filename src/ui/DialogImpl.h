@@ -11,12 +11,13 @@ public:
     CDialogImpl(const CDialogImpl&) = delete;
     CDialogImpl& operator=(const CDialogImpl&) = delete;
 
-    // Runs the dialog modally over the owner; the result given to EndDialog, or -1 when the
-    // dialog could not be created (the reason is in the last error).
+    // Runs the dialog modally over the owner (its top-level window is disabled meanwhile); the
+    // result given to EndDialog (IDCANCEL when the window went without it), or -1 when the dialog
+    // could not be created (the reason is in the last error).
     INT_PTR DoModal(HWND owner);
     // Creates the dialog modeless; null when it failed (the reason is in the last error).
     HWND Create(HWND parent);
-    // Ends a modal dialog with the result, or destroys a modeless one.
+    // Ends a modal dialog with the result (it hides at once), or destroys a modeless one.
     void EndDialog(INT_PTR result);
 
     HWND Handle() const { return window_; }
@@ -49,4 +50,6 @@ private:
     UINT templateId_;
     HWND window_ = nullptr;
     bool modal_ = false;
+    bool ended_ = false;       // a modal dialog's EndDialog was called
+    INT_PTR result_ = IDCANCEL; // and its result
 };

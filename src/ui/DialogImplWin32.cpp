@@ -2,6 +2,7 @@
 #include "ui/DialogImpl.h"
 
 #include "platform/LastError.h"
+#include "ui/MessageLoop.h"
 
 namespace {
 
@@ -35,14 +36,59 @@ CDialogImpl::~CDialogImpl()
         SetWindowLongPtrW(window_, DWLP_USER, 0);
 }
 
+// The modal loop is the program's own rather than the system's dialog box loop: it waits through
+// the thread's message loop, which looks out for the serial port's expected answers meanwhile (a
+// firmware load runs in a modal dialog). Otherwise it does what the system's does: the owner is
+// disabled while the dialog runs, keys go through the dialog's navigation, and a quit request ends
+// the loop and is passed on to the loop outside.
 INT_PTR CDialogImpl::DoModal(HWND owner)
 {
     modal_ = true;
-    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+    ended_ = false;
+    result_ = IDCANCEL;
+    HWND window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
                                      reinterpret_cast<LPARAM>(this));
-    if (result == -1)
+    if (!window) {
         SetLastErrorCode(GetLastError());
-    return result;
+        return -1;
+    }
+    HWND disabled = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    if (disabled && (!IsWindowEnabled(disabled) || disabled == window))
+        disabled = nullptr; // an owner already disabled is an outer dialog's to enable again
+    if (disabled)
+        EnableWindow(disabled, FALSE);
+    if (!ended_ && IsWindow(window))
+        ShowWindow(window, SW_SHOW);
+    CMessageLoop* loop = CMessageLoop::OfThisThread();
+    bool quit = false;
+    int quitCode = 0;
+    while (!ended_ && IsWindow(window)) {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (loop)
+                loop->WaitForMessage();
+            else
+                WaitMessage();
+            continue;
+        }
+        if (message.message == WM_QUIT) {
+            quit = true;
+            quitCode = static_cast<int>(message.wParam);
+            break;
+        }
+        if (!IsDialogMessageW(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    // The owner first, so that it becomes the active window again when the dialog goes.
+    if (disabled)
+        EnableWindow(disabled, TRUE);
+    if (IsWindow(window))
+        DestroyWindow(window);
+    if (quit)
+        PostQuitMessage(quitCode);
+    return result_;
 }
 
 HWND CDialogImpl::Create(HWND parent)
@@ -59,10 +105,15 @@ void CDialogImpl::EndDialog(INT_PTR result)
 {
     if (!window_)
         return;
-    if (modal_)
-        ::EndDialog(window_, result);
-    else
+    if (!modal_) {
         DestroyWindow(window_);
+        return;
+    }
+    // As the system's dialogs do: the result is kept, the window hides at once and goes when the
+    // modal loop sees the end.
+    result_ = result;
+    ended_ = true;
+    ShowWindow(window_, SW_HIDE);
 }
 
 void CDialogImpl::CentreWindow()

@@ -53,6 +53,7 @@ private:
     void StopObserving();
     void ReleaseMachine();
     void ShowFailure(uint32_t code);
+    void ShowProgress(bool first);
 
     CModelBase& model_;
     CWindowTarget target_;
@@ -65,6 +66,7 @@ private:
     bool started_ = false;      // the first show has started the load
     bool loadRunning_ = false;  // StartLoad called and StatusReset not yet arrived: the next one is the end
     bool ending_ = false;       // EndDialog called
+    int64_t shownPosition_ = -1; // the position the bar shows; -1 before the load's first
     CRichEditCtrlContext logControl_;
     CRichEditLogView log_;
     CDialogLayout layout_;

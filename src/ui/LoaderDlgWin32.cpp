@@ -23,6 +23,10 @@
 namespace {
 
 constexpr int kLogFontPoints = 10;
+// While a load runs the bar is brought up to date ten times a second: drawn at every step, it
+// would cost each block its paint.
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressIntervalMs = 100;
 
 } // namespace
 
@@ -112,11 +116,24 @@ void CLoaderDlg::Start()
     AddWaitRequest();
     // A load that cannot start ends in the machine's final state: StatusReset arrives at once.
     loadRunning_ = true;
+    SetTimer(Handle(), kProgressTimer, kProgressIntervalMs, nullptr);
     machine_->StartLoad(&target_);
+}
+
+// `first`: the load has set its first position. Until then the model holds an earlier load's.
+void CLoaderDlg::ShowProgress(bool first)
+{
+    const uint32_t position = model_.ProgressPosition.Get();
+    if ((!first && shownPosition_ < 0) || static_cast<int64_t>(position) == shownPosition_)
+        return;
+    shownPosition_ = position;
+    SendMessageW(progress_, PBM_SETPOS, position, 0);
 }
 
 void CLoaderDlg::Complete(uint32_t result)
 {
+    KillTimer(Handle(), kProgressTimer);
+    ShowProgress(false); // where the load ended
     loadRunning_ = false;
     loadResult_ = result;
     SetWindowTextW(cancel_, LoadStringResource(IDS_CLOSE).c_str());
@@ -202,6 +219,8 @@ void CLoaderDlg::ReleaseMachine()
     // it goes once that call returns.
     if (ILoaderStateMachine* machine = std::exchange(machine_, nullptr))
         machine->Release();
+    if (loadRunning_ && Handle())
+        KillTimer(Handle(), kProgressTimer);
     loadRunning_ = false;
 }
 
@@ -246,8 +265,15 @@ bool CLoaderDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     case WM_MODEL_PROGRESS_POSITION:
-        if (loadRunning_)
-            SendMessageW(progress_, PBM_SETPOS, model_.ProgressPosition.Get(), 0);
+        // Shown by the timer; the first position of this load (its start) at once.
+        if (loadRunning_ && shownPosition_ < 0)
+            ShowProgress(true);
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (wParam != kProgressTimer)
+            return false;
+        ShowProgress(false);
         result = 0;
         return true;
     case WM_LOADER_LINE:

@@ -3,6 +3,28 @@
 
 #include <algorithm>
 
+#include "platform/MessageWaitWin32.h"
+
+namespace {
+thread_local CMessageLoop* threadLoop = nullptr;
+}
+
+CMessageLoop::CMessageLoop() : lookOut_(kMessageLoopAwakeBeforeNs)
+{
+    if (!threadLoop)
+        threadLoop = this;
+}
+
+CMessageLoop::~CMessageLoop()
+{
+    if (threadLoop == this)
+        threadLoop = nullptr;
+}
+
+CMessageLoop* CMessageLoop::OfThisThread() { return threadLoop; }
+
+void CMessageLoop::WaitForMessage() { WaitForMessageLookingOut(&lookOut_); }
+
 void CMessageLoop::AddMessageFilter(IMessageLoopFilter* filter)
 {
     if (filter && std::find(filters_.begin(), filters_.end(), filter) == filters_.end())
@@ -28,14 +50,14 @@ int CMessageLoop::Run()
 {
     MSG message;
     for (;;) {
-        BOOL result = GetMessageW(&message, nullptr, 0, 0);
-        if (result == 0)
-            return static_cast<int>(message.wParam);
-        if (result < 0)
-            return -1;
-        if (!PreTranslate(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return static_cast<int>(message.wParam);
+            if (!PreTranslate(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
+        WaitForMessage();
     }
 }

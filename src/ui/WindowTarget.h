@@ -17,13 +17,17 @@ public:
 
     void Attach(HWND window) { window_ = window; }
     HWND Window() const { return window_; }
+    // The loop that looks out for devices on the window's behalf (not owned), or none.
+    void SetReadinessWatch(IReadinessWatch* watch) { watch_ = watch; }
 
     intptr_t Send(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     bool Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     IMessageTarget* TopLevel() override;
     void* NativeHandle() override { return window_; }
+    IReadinessWatch* ReadinessWatch() override { return watch_; }
 
 private:
     HWND window_;
+    IReadinessWatch* watch_ = nullptr;
     std::unique_ptr<CWindowTarget> root_; // the target of the root window when it is another window
 };

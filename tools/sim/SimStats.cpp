@@ -58,6 +58,13 @@ bool SimStats::WriteTo(const std::string& path, long bitsPerSecond, std::string&
     std::fprintf(file, "turnaround_mean_us %.3f\n",
                  turnaroundNs.empty() ? 0.0 : static_cast<double>(total) / 1000.0 / static_cast<double>(turnaroundNs.size()));
     std::fprintf(file, "turnaround_max_us %.3f\n", static_cast<double>(longest) / 1000.0);
+    // Where the slow blocks are: the 90th percentile, and how many took longer than 2 ms.
+    std::vector<uint64_t> sorted = turnaroundNs;
+    std::sort(sorted.begin(), sorted.end());
+    const double p90 = sorted.empty() ? 0.0 : static_cast<double>(sorted[(sorted.size() * 9) / 10]) / 1000.0;
+    std::fprintf(file, "turnaround_p90_us %.3f\n", p90);
+    std::fprintf(file, "turnaround_over_2ms %zu\n",
+                 static_cast<size_t>(std::count_if(sorted.begin(), sorted.end(), [](uint64_t t) { return t > 2'000'000; })));
     const uint64_t latest = sendLatenessNs.empty() ? 0 : *std::max_element(sendLatenessNs.begin(), sendLatenessNs.end());
     std::fprintf(file, "send_lateness_median_us %.3f\n", MedianOf(sendLatenessNs) / 1000.0);
     std::fprintf(file, "send_lateness_max_us %.3f\n", static_cast<double>(latest) / 1000.0);
