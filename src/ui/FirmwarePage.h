@@ -6,10 +6,8 @@
 #include "firmware/FirmwareFiles.h"
 #include "model/Reporting.h"
 #include "ui/DialogLayout.h"
-#include "ui/GdiFont.h"
 #include "ui/PropertyPage.h"
-#include "ui/RichEditCtrlContext.h"
-#include "ui/RichEditLogView.h"
+#include "ui/LogControl.h"
 #include "ui/WindowTarget.h"
 
 class CModelBase;
@@ -68,13 +66,11 @@ private:
     HWND sendFirmware_ = nullptr;
     HWND folderEdit_ = nullptr;
     bool folderEditChanged_ = false; // set by any change of the edit's text, cleared when it gains focus
-    CGdiFont logFont_;
     HWND toolTip_ = nullptr;
     bool observing_ = false;  // registered with the three model values
     bool registering_ = false; // the first notifications of the registration are being delivered
     bool showPending_ = false; // the scan after showing the page is posted and not yet done
     CWindowTarget target_;
     CDialogLayout layout_;
-    CRichEditCtrlContext logControl_;
-    CRichEditLogView log_;
+    CLogControl log_;
 };

@@ -26,7 +26,6 @@ constexpr UINT_PTR kFolderEditSubclassId = 1;
 constexpr UINT kShownMessage = WM_APP + 0x100;
 constexpr int kFolderEditLimit = 260;
 constexpr LPARAM kLogTextLimit = 0x200000;
-constexpr int kLogFontPoints = 10;
 constexpr int kToolTipWidth = 300;
 
 // The bootstrap loader talks at this speed.
@@ -75,28 +74,20 @@ bool CFirmwarePage::OnInitDialog()
 
 void CFirmwarePage::SetUpLog()
 {
-    HWND log = Item(IDC_LOG);
-    if (!log)
-        return;
-    logControl_.Subclass(log);
-    log_.Attach(log);
-    logFont_ = CGdiFont::CreateFixedFont(L"Courier New", kLogFontPoints);
-    if (logFont_.Get())
-        SendMessageW(log, WM_SETFONT, reinterpret_cast<WPARAM>(logFont_.Get()), FALSE);
-    SendMessageW(log, EM_AUTOURLDETECT, FALSE, 0);
-    SendMessageW(log, EM_EXLIMITTEXT, 0, kLogTextLimit);
+    if (log_.Attach(Item(IDC_LOG)))
+        SendMessageW(log_.Handle(), EM_EXLIMITTEXT, 0, kLogTextLimit);
 }
 
 void CFirmwarePage::WriteLogHeader()
 {
-    if (!logControl_.Handle())
+    if (!log_.Handle())
         return;
     // The same name-and-revision text that begins the main window's title.
     CFileVersionInfo version;
     if (version.ReadOwnExecutable())
-        AppendLogLine(log_, ProgramRevisionLine(version.Get(CFileVersionInfo::FileDescription),
+        AppendLogLine(log_.View(), ProgramRevisionLine(version.Get(CFileVersionInfo::FileDescription),
                                                 version.FileVersionParts()));
-    AppendLogLine(log_, OsVersionText());
+    AppendLogLine(log_.View(), OsVersionText());
 }
 
 void CFirmwarePage::CreateToolTips()
@@ -224,7 +215,7 @@ void CFirmwarePage::OnSendFirmware()
     } else {
         DisplayVerbose(StringId{IDS_SENDING_FIRMWARE_FROM}, model_.FirmwareFolder.Get());
         if (!model_.IsExpectedDevice()) {
-            AppendLogLine(log_, Format(StringId{IDS_UNEXPECTED_DEVICE}, static_cast<uint32_t>(model_.Device.Get())));
+            AppendLogLine(log_.View(), Format(StringId{IDS_UNEXPECTED_DEVICE}, static_cast<uint32_t>(model_.Device.Get())));
         } else {
             ChangeSpeed(kLoaderSpeed);
             model_.FirmwareFile.Set(files_.GetFirmwareFile());
@@ -248,7 +239,7 @@ void CFirmwarePage::ChangeSpeed(uint32_t speed)
 {
     if (model_.PortSpeed.Get() == speed)
         return;
-    AppendLogLine(log_, Format(StringId{IDS_CHANGE_SPEED}, speed));
+    AppendLogLine(log_.View(), Format(StringId{IDS_CHANGE_SPEED}, speed));
     model_.PortSpeed.Set(speed);
 }
 
@@ -333,12 +324,12 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         result = 0;
         return true;
     case WM_REPORT_TO_PAGE:
-        if (logControl_.Handle() && lParam) {
+        if (log_.Handle() && lParam) {
             // A value below 0x10000 in place of a text is a string-table id.
             if (IS_INTRESOURCE(lParam))
-                AppendLogLine(log_, LoadStringResource(static_cast<uint32_t>(lParam)));
+                AppendLogLine(log_.View(), LoadStringResource(static_cast<uint32_t>(lParam)));
             else
-                AppendLogLine(log_, reinterpret_cast<const wchar_t*>(lParam));
+                AppendLogLine(log_.View(), reinterpret_cast<const wchar_t*>(lParam));
         }
         result = 0;
         return true;

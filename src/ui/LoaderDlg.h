@@ -8,9 +8,7 @@
 #include "model/Reporting.h"
 #include "ui/DialogImpl.h"
 #include "ui/DialogLayout.h"
-#include "ui/GdiFont.h"
-#include "ui/RichEditCtrlContext.h"
-#include "ui/RichEditLogView.h"
+#include "ui/LogControl.h"
 #include "ui/WaitCursor.h"
 #include "ui/WindowTarget.h"
 
@@ -43,7 +41,6 @@ protected:
     void OnDestroy() override;
 
 private:
-    void SetUpLog();
     void AddSizeGrip();
     void Start();
     void Complete(uint32_t result);
@@ -60,15 +57,13 @@ private:
     HWND cancel_ = nullptr;
     HWND progress_ = nullptr;
     uint32_t loadResult_ = 0;
-    CGdiFont logFont_;
     bool observing_ = false;
     ILoaderStateMachine* machine_ = nullptr; // owned by the model; released by the dialog
     bool started_ = false;      // the first show has started the load
     bool loadRunning_ = false;  // StartLoad called and StatusReset not yet arrived: the next one is the end
     bool ending_ = false;       // EndDialog called
     int64_t shownPosition_ = -1; // the position the bar shows; -1 before the load's first
-    CRichEditCtrlContext logControl_;
-    CRichEditLogView log_;
+    CLogControl log_;
     CDialogLayout layout_;
 };
 

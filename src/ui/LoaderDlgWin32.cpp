@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kLogFontPoints = 10;
 // While a load runs the bar is brought up to date ten times a second: drawn at every step, it
 // would cost each block its paint.
 constexpr UINT_PTR kProgressTimer = 1;
@@ -40,8 +39,8 @@ CLoaderDlg::~CLoaderDlg()
 
 void CLoaderDlg::AppendToOwnLog(const std::wstring& text)
 {
-    if (logControl_.Handle())
-        AppendLine(log_, text);
+    if (log_.Handle())
+        AppendLine(log_.View(), text);
 }
 
 bool CLoaderDlg::OnInitDialog()
@@ -49,7 +48,7 @@ bool CLoaderDlg::OnInitDialog()
     target_.Attach(Handle());
     cancel_ = Item(IDCANCEL);
     progress_ = Item(IDC_LOADER_PROGRESS);
-    SetUpLog();
+    log_.Attach(Item(IDC_LOG));
     AddSizeGrip();
     layout_.Setup(Handle(), {{IDC_LOG, LayoutGrowX | LayoutGrowY},
                              {IDC_LOADER_PROGRESS, LayoutGrowX | LayoutMoveY},
@@ -65,19 +64,6 @@ bool CLoaderDlg::OnInitDialog()
     // The button, not the log: the dialog manager would select the whole log on giving it the focus.
     SetFocus(cancel_);
     return false;
-}
-
-void CLoaderDlg::SetUpLog()
-{
-    HWND log = Item(IDC_LOG);
-    if (!log)
-        return;
-    logControl_.Subclass(log);
-    log_.Attach(log);
-    logFont_ = CGdiFont::CreateFixedFont(L"Courier New", kLogFontPoints);
-    if (logFont_.Get())
-        SendMessageW(log, WM_SETFONT, reinterpret_cast<WPARAM>(logFont_.Get()), FALSE);
-    SendMessageW(log, EM_AUTOURLDETECT, FALSE, 0);
 }
 
 // The grip in the lower-right corner that says the dialog can be resized.
@@ -135,7 +121,6 @@ void CLoaderDlg::Complete(uint32_t result)
     KillTimer(Handle(), kProgressTimer);
     ShowProgress(false); // where the load ended
     loadRunning_ = false;
-    loadResult_ = result;
     SetWindowTextW(cancel_, LoadStringResource(IDS_CLOSE).c_str());
     RemoveWaitRequest();
     const auto line = [this](LoaderLine kind, const std::wstring& text) {
@@ -151,6 +136,7 @@ void CLoaderDlg::Complete(uint32_t result)
             break;
         }
     };
+    // The load's result, or the revision check's after a complete load.
     loadResult_ = machine_ ? CompleteLoad(*machine_, result, line) : result;
     if (IsFailure(loadResult_)) {
         DisplayStatus(StringId{IDS_CLICK_CLOSE});
@@ -226,7 +212,8 @@ void CLoaderDlg::ReleaseMachine()
 
 bool CLoaderDlg::OnCommand(int id, int code, HWND)
 {
-    if (id == IDCANCEL && (code == BN_CLICKED || code == 0)) {
+    // The button, Esc and the close box: the close guard decides.
+    if (id == IDCANCEL && code == BN_CLICKED) {
         SendMessageW(Handle(), WM_CLOSE, 0, 0);
         return true;
     }
@@ -236,7 +223,7 @@ bool CLoaderDlg::OnCommand(int id, int code, HWND)
 void CLoaderDlg::OnDestroy()
 {
     OnHidden();
-    logControl_.Unsubclass();
+    log_.Detach();
 }
 
 bool CLoaderDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
