@@ -50,6 +50,9 @@ private:
     UINT templateId_;
     HWND window_ = nullptr;
     bool modal_ = false;
+    void EnableOwner();
+
+    HWND disabledOwner_ = nullptr; // the window a modal dialog disabled, until it is enabled again
     bool ended_ = false;       // a modal dialog's EndDialog was called
     INT_PTR result_ = IDCANCEL; // and its result
 };

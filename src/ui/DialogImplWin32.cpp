@@ -1,6 +1,8 @@
 // A dialog whose messages reach member handlers through one static dialog procedure.
 #include "ui/DialogImpl.h"
 
+#include <utility>
+
 #include "platform/LastError.h"
 #include "ui/MessageLoop.h"
 
@@ -52,11 +54,11 @@ INT_PTR CDialogImpl::DoModal(HWND owner)
         SetLastErrorCode(GetLastError());
         return -1;
     }
-    HWND disabled = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
-    if (disabled && (!IsWindowEnabled(disabled) || disabled == window))
-        disabled = nullptr; // an owner already disabled is an outer dialog's to enable again
-    if (disabled)
-        EnableWindow(disabled, FALSE);
+    disabledOwner_ = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    if (disabledOwner_ && (!IsWindowEnabled(disabledOwner_) || disabledOwner_ == window))
+        disabledOwner_ = nullptr; // an owner already disabled is an outer dialog's to enable again
+    if (disabledOwner_)
+        EnableWindow(disabledOwner_, FALSE);
     if (!ended_ && IsWindow(window))
         ShowWindow(window, SW_SHOW);
     CMessageLoop* loop = CMessageLoop::OfThisThread();
@@ -81,9 +83,7 @@ INT_PTR CDialogImpl::DoModal(HWND owner)
             DispatchMessageW(&message);
         }
     }
-    // The owner first, so that it becomes the active window again when the dialog goes.
-    if (disabled)
-        EnableWindow(disabled, TRUE);
+    EnableOwner();
     if (IsWindow(window))
         DestroyWindow(window);
     if (quit)
@@ -109,11 +109,20 @@ void CDialogImpl::EndDialog(INT_PTR result)
         DestroyWindow(window_);
         return;
     }
-    // As the system's dialogs do: the result is kept, the window hides at once and goes when the
-    // modal loop sees the end.
+    // As the system's dialogs do: the result is kept, the owner is enabled again and the window
+    // hides at once (so keys typed from now on reach the owner); it goes when the modal loop sees
+    // the end.
     result_ = result;
     ended_ = true;
+    EnableOwner();
     ShowWindow(window_, SW_HIDE);
+}
+
+// The owner first, so that it becomes the active window again when the dialog hides.
+void CDialogImpl::EnableOwner()
+{
+    if (HWND owner = std::exchange(disabledOwner_, nullptr))
+        EnableWindow(owner, TRUE);
 }
 
 void CDialogImpl::CentreWindow()

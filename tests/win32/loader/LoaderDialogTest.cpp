@@ -471,14 +471,22 @@ TEST_F(LoaderDialogTest, WithTraceOnAVerifiedLoadStaysOpenUntilCloseAndThenEndsW
     ASSERT_NO_FATAL_FAILURE(StartOn(kCleanModule, 1));
     Model().FirmwareFile.Set(CRevisionedFileName(FirmwareFolder() + L"\\qmcu0113.hex"));
     DialogLook shown;
+    HWND frame = program_.Window();
+    bool frameDisabledMeanwhile = true, frameEnabledOnClose = false;
     CDialogWatch watch([&](HWND dialog, const DialogLook& look) {
+        frameDisabledMeanwhile = frameDisabledMeanwhile && !IsWindowEnabled(frame);
         if (look.button != L"Close" || !shown.log.empty())
             return;
         shown = LookAt(dialog, true);
         Press(dialog, IDCANCEL);
+        // As the dialog hides, its owner takes the keys again (the next Esc is the owner's).
+        frameEnabledOnClose = IsWindowEnabled(frame) && !IsWindowVisible(dialog);
     });
     CMcuLoaderDlg dialog(Model());
     EXPECT_EQ(dialog.DoModal(page_), IDOK);
+    EXPECT_TRUE(frameDisabledMeanwhile) << "a modal dialog disables the window that owns it";
+    EXPECT_TRUE(frameEnabledOnClose);
+    EXPECT_TRUE(IsWindowEnabled(frame));
 
     ASSERT_FALSE(shown.log.empty()) << "the dialog did not stay open";
     EXPECT_EQ(shown.log.back(), kClickClose);
