@@ -12,32 +12,11 @@ set -u
 WINE_RUN=$1 PREFIX=$2 SIMULATOR=$3 TOOL=$4 STATE=$5
 SETTINGS='Software\MT6402 Utility Tests\cli'
 STAMP='[0-9][0-9]:[0-9][0-9]:[0-9][0-9] '
+PORTS="com21 com22 com23"
 failures=0
 
-stop_simulators() {
-    for port in com21 com22 com23; do
-        [ -f "$STATE/$port.pid" ] && kill "$(cat "$STATE/$port.pid")" 2>/dev/null
-        rm -f "$STATE/$port.pid"
-        case "$(readlink "$PREFIX/dosdevices/$port" 2>/dev/null)" in
-            /dev/pts/*) rm -f "$PREFIX/dosdevices/$port" ;;
-        esac
-    done
-}
-
-# start_simulator PORT [SIMULATOR OPTIONS]: the simulator behind PORT (com21 ...).
-start_simulator() {
-    port=$1
-    shift
-    "$SIMULATOR" --linger-ms 0 --link "$STATE/$port" "$@" </dev/null >"$STATE/$port.out" 2>"$STATE/$port.log" &
-    echo $! >"$STATE/$port.pid"
-    tries=0
-    while [ ! -L "$STATE/$port" ] || [ ! -e "$STATE/$port" ]; do
-        tries=$((tries + 1))
-        [ "$tries" -gt 100 ] && { echo "no pseudo-terminal for $port" >&2; return 1; }
-        sleep 0.05
-    done
-    ln -sfn "$(readlink -f "$STATE/$port")" "$PREFIX/dosdevices/$port"
-}
+# The simulators' start and stop.
+. "$(dirname "$0")/../simulator-ports.sh"
 
 # tool ARGS...: runs the tool; its output (without CRs) lands in $STATE/out and $STATE/err, its status in $status.
 # Files rather than pipes: a Wine server started on the way must not hold our output open.

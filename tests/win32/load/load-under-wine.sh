@@ -17,32 +17,15 @@ STAMP='[0-9][0-9]:[0-9][0-9]:[0-9][0-9] '
 PORTS="com41 com42 com43 com44 com45 com46 com47 com48 com49 com50"
 failures=0
 
-stop_simulators() {
-    for port in $PORTS; do
-        [ -f "$STATE/$port.pid" ] && kill "$(cat "$STATE/$port.pid")" 2>/dev/null
-        rm -f "$STATE/$port.pid"
-        case "$(readlink "$PREFIX/dosdevices/$port" 2>/dev/null)" in
-            /dev/pts/*) rm -f "$PREFIX/dosdevices/$port" ;;
-        esac
-    done
-}
+# The simulators' start and stop.
+. "$(dirname "$0")/../simulator-ports.sh"
 
-# start_simulator PORT [SIMULATOR OPTIONS]: the simulator behind PORT (com41 ...), writing what it
-# receives to $STATE/PORT.hex.
-start_simulator() {
+# start_load_simulator PORT [SIMULATOR OPTIONS]: writing what it receives to $STATE/PORT.hex.
+start_load_simulator() {
     port=$1
     shift
     rm -f "$STATE/$port.hex"
-    "$SIMULATOR" --linger-ms 0 --reset-ms 100 --image-out "$STATE/$port.hex" --link "$STATE/$port" "$@" \
-        </dev/null >"$STATE/$port.out" 2>"$STATE/$port.log" &
-    echo $! >"$STATE/$port.pid"
-    tries=0
-    while [ ! -L "$STATE/$port" ] || [ ! -e "$STATE/$port" ]; do
-        tries=$((tries + 1))
-        [ "$tries" -gt 100 ] && { echo "no pseudo-terminal for $port" >&2; return 1; }
-        sleep 0.05
-    done
-    ln -sfn "$(readlink -f "$STATE/$port")" "$PREFIX/dosdevices/$port"
+    start_simulator "$port" --reset-ms 100 --image-out "$STATE/$port.hex" "$@"
 }
 
 # load PORT [TOOL OPTIONS]: a load from the firmware folder on PORT; output (without CRs) in $STATE/out and
@@ -83,7 +66,7 @@ FOLDER="Z:$(echo "$STATE/firmware" | tr / '\\')"
 "$WINE_RUN" true || exit 1
 
 case="a clean load"
-start_simulator com41 || exit 1
+start_load_simulator com41 || exit 1
 load com41
 expect_status "$case" 0
 expect_line "$case" out "${STAMP}MT6402 revision 01\.12\. RS-232 speed 9600 bit/s\."
@@ -97,7 +80,7 @@ expect_count "$case" err "Progress [0-9]+%: [0-9]+/471 blocks, [0-9]+ bytes/s, [
 expect_image "$case" com41
 
 case="rejections and lost answers within the limits"
-start_simulator com42 --reject-block 5:3 --reject-block 9:7 --drop-ack 12:2 || exit 1
+start_load_simulator com42 --reject-block 5:3 --reject-block 9:7 --drop-ack 12:2 || exit 1
 load com42
 expect_status "$case" 0
 expect_line "$case" out "${STAMP}Retry 3 successful at address 0x0940"
@@ -108,35 +91,35 @@ expect_line "$case" out "${STAMP}Highest number of retries for any block was 7"
 expect_image "$case" com42
 
 case="rejections past the limit"
-start_simulator com43 --reject-block 5:10 || exit 1
+start_load_simulator com43 --reject-block 5:10 || exit 1
 load com43
 expect_status "$case" 1
 expect_line "$case" out "${STAMP}Send MT6402 firmware failed at load address 0x0940"
 expect_line "$case" out "${STAMP}Error code 0xE2000044: Retry limit has been exhausted"
 
 case="answers lost past the retry limit"
-start_simulator com44 --drop-ack 3:6 || exit 1
+start_load_simulator com44 --drop-ack 3:6 || exit 1
 load com44 --retry-limit 5
 expect_status "$case" 1
 expect_line "$case" out "${STAMP}Total number of retries was 6"
 expect_line "$case" out "${STAMP}Error code 0xE200004B: No response to firmware packet"
 
 case="no D echo"
-start_simulator com45 --no-echo || exit 1
+start_load_simulator com45 --no-echo || exit 1
 load com45
 expect_status "$case" 1
 expect_line "$case" out "${STAMP}MT6402 Bootstrap Loader did not echo \"D\""
 expect_line "$case" out "${STAMP}Error code 0xE2000043: Bootstrap Loader did not echo a D"
 
 case="a silent module"
-start_simulator com46 --silent || exit 1
+start_load_simulator com46 --silent || exit 1
 load com46 --timeout 2
 expect_status "$case" 4
 expect_last_line "$case" "${STAMP}MT6402 is not responding"
 expect_no_line "$case" out ".*Sending firmware.*"
 
 case="a hang-up during the download"
-start_simulator com47 --hangup-after-block 100 || exit 1
+start_load_simulator com47 --hangup-after-block 100 || exit 1
 load com47
 expect_status "$case" 1
 expect_line "$case" out "${STAMP}[A-Za-z]+ failed on \"COM47\""
@@ -144,7 +127,7 @@ expect_line "$case" out "${STAMP}Error code 0x[0-9A-F]{8}: .+"
 expect_no_line "$case" out ".*Waiting 3 seconds.*"
 
 case="a wrong revision after the reset"
-start_simulator com48 --wrong-revision || exit 1
+start_load_simulator com48 --wrong-revision || exit 1
 load com48
 expect_status "$case" 1
 expect_line "$case" out "MT6402 responded with revision 01\.12"
@@ -152,7 +135,7 @@ expect_line "$case" out "${STAMP}Error code 0xE2000046: Revision number verifica
 expect_image "$case" com48
 
 case="a module already in its bootstrap loader"
-start_simulator com49 --start-in-loader || exit 1
+start_load_simulator com49 --start-in-loader || exit 1
 load com49 --trace
 expect_status "$case" 0
 expect_count "$case" out "${STAMP}.*Send \"D\"" 1
@@ -162,7 +145,7 @@ expect_image "$case" com49
 
 case="Ctrl+C during the download"
 # The simulator ends 100 ms after the program has let go of the port.
-start_simulator com50 --linger-ms 100 || exit 1
+start_load_simulator com50 --linger-ms 100 || exit 1
 "$WINE_RUN" "$TOOL" --settings "$SETTINGS" load --port COM50 --folder "$FOLDER" \
     </dev/null >"$STATE/out.raw" 2>"$STATE/err.raw" &
 tool_pid=$!

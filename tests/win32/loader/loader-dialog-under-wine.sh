@@ -19,30 +19,12 @@ HERE=$(dirname "$0")
 IMAGE_TOOL="$HERE/../load/firmware-image.py"
 PORTS="com51 com52 com53 com54"
 
-stop_simulators() {
-    for port in $PORTS; do
-        [ -f "$STATE/$port.pid" ] && kill "$(cat "$STATE/$port.pid")" 2>/dev/null
-        rm -f "$STATE/$port.pid"
-        case "$(readlink "$PREFIX/dosdevices/$port" 2>/dev/null)" in
-            /dev/pts/*) rm -f "$PREFIX/dosdevices/$port" ;;
-        esac
-    done
-}
+# The simulators' start and stop.
+. "$(dirname "$0")/../simulator-ports.sh"
 
-# start_simulator PORT [SIMULATOR OPTIONS]
-start_simulator() {
-    port=$1
-    shift
-    "$SIMULATOR" --linger-ms 0 --reset-ms 100 --new-revision 113 --log --link "$STATE/$port" "$@" \
-        </dev/null >"$STATE/$port.out" 2>"$STATE/$port.log" &
-    echo $! >"$STATE/$port.pid"
-    tries=0
-    while [ ! -L "$STATE/$port" ] || [ ! -e "$STATE/$port" ]; do
-        tries=$((tries + 1))
-        [ "$tries" -gt 100 ] && { echo "no pseudo-terminal for $port" >&2; return 1; }
-        sleep 0.05
-    done
-    ln -sfn "$(readlink -f "$STATE/$port")" "$PREFIX/dosdevices/$port"
+# start_module PORT [SIMULATOR OPTIONS]: a module that loads revision 1.13 and logs what it receives.
+start_module() {
+    start_simulator "$@" --reset-ms 100 --new-revision 113 --log
 }
 
 mkdir -p "$STATE/firmware" "$PREFIX/dosdevices"
@@ -51,10 +33,10 @@ stop_simulators
 rm -f "$STATE"/*.log "$STATE"/*.hex
 python3 "$IMAGE_TOOL" make "$STATE/firmware/qmcu0113.hex" || exit 1
 "$WINE_RUN" true || exit 1
-start_simulator com51 || exit 1
-start_simulator com52 --reject-block 5 --drop-ack 9 --image-out "$STATE/com52.hex" || exit 1
-start_simulator com53 --start-in-loader || exit 1
-start_simulator com54 --baud 9600 || exit 1
+start_module com51 || exit 1
+start_module com52 --reject-block 5 --drop-ack 9 --image-out "$STATE/com52.hex" || exit 1
+start_module com53 --start-in-loader || exit 1
+start_module com54 --baud 9600 || exit 1
 
 # Files rather than pipes for the program's output: a Wine server started on the way must not hold
 # our output open.
