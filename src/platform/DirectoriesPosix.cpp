@@ -4,7 +4,9 @@
 #include "platform/TextConversion.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 wchar_t PathSeparator() { return L'/'; }
 
@@ -25,6 +27,22 @@ bool CreateFolderLevel(const std::wstring& path)
     if (path == L"/" || IsExistingDirectory(path))
         return true;
     if (::mkdir(ToUtf8(path).c_str(), 0777) == 0 || errno == EEXIST)
+        return true;
+    SetLastErrorCode(ErrnoToSystemError(errno));
+    return false;
+}
+
+bool MoveFileReplacing(const std::wstring& from, const std::wstring& to)
+{
+    if (::rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) == 0)
+        return true;
+    SetLastErrorCode(ErrnoToSystemError(errno));
+    return false;
+}
+
+bool RemoveFileIfPresent(const std::wstring& path)
+{
+    if (::unlink(ToUtf8(path).c_str()) == 0 || errno == ENOENT)
         return true;
     SetLastErrorCode(ErrnoToSystemError(errno));
     return false;

@@ -27,3 +27,22 @@ bool CreateFolderLevel(const std::wstring& path)
         return true;
     return GetLastError() == ERROR_ALREADY_EXISTS;
 }
+
+bool MoveFileReplacing(const std::wstring& from, const std::wstring& to)
+{
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    SetLastErrorCode(GetLastError());
+    return false;
+}
+
+bool RemoveFileIfPresent(const std::wstring& path)
+{
+    if (DeleteFileW(path.c_str()))
+        return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return true;
+    SetLastErrorCode(error);
+    return false;
+}
