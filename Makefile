@@ -10,7 +10,8 @@ PACKAGES := g++ cmake make python3 pkg-config \
     wine wine64 xvfb xauth socat \
     googletest libgtest-dev libgmock-dev libbenchmark-dev \
     fp-utils imagemagick srecord hyperfine clang libclang-rt-14-dev \
-    openbox xdotool x11-utils procps
+    openbox xdotool x11-utils procps \
+    libcurl4-openssl-dev python3-pyftpdlib
 
 .PHONY: all deps native asan windows test test-native test-asan test-windows demo bench fuzz screenshots gui clean
 

@@ -9,6 +9,7 @@
 #include "cli/CliSettings.h"
 #include "cli/ConsoleText.h"
 #include "firmware/FirmwareFolder.h"
+#include "firmware/ServerAddress.h"
 #include "model/ErrorText.h"
 #include "model/Format.h"
 #include "model/Model.h"
@@ -82,6 +83,23 @@ Setting TextSetting(CPersistentValue<std::wstring>& value)
             }};
 }
 
+// "host" or "host:port".
+Setting ServerSetting(CPersistentValue<std::wstring>& value)
+{
+    Setting setting = TextSetting(value);
+    setting.set = [&value](const std::wstring& text, std::wstring& error) {
+        std::wstring host;
+        uint16_t port = 0;
+        if (!ParseServerAddress(text, host, port)) {
+            error = Format(StringId{IDS_CLI_BAD_SERVER}, value.Name(), text);
+            return false;
+        }
+        value.Set(text);
+        return true;
+    };
+    return setting;
+}
+
 void AddArraySettings(std::vector<Setting>& settings, CPersistentArray<std::wstring, 16>& array)
 {
     for (size_t i = 0; i < array.Size; ++i) {
@@ -111,6 +129,7 @@ std::vector<Setting> SavedSettings(CModelBase& model)
     settings.push_back(TextSetting(model.Port));
     settings.push_back(NumberSetting(model.Trace, 0, 1));
     settings.push_back(NumberSetting(model.VerboseLogging, 0, 1));
+    settings.push_back(ServerSetting(model.FileServer));
     return settings;
 }
 

@@ -132,15 +132,17 @@ public:
     CPersistentValue<int> Trace{WM_MODEL_TRACE, L"Trace", 0};
     CPersistentValue<int> VerboseLogging{WM_MODEL_VERBOSE_LOGGING, L"VerboseLogging", 0};
     CObservableValue<int> FrameReady{WM_MODEL_FRAME_READY, 0};
+    // The maker's file server, "host" or "host:port", that "Copy New Files" copies from.
+    CPersistentValue<std::wstring> FileServer{WM_MODEL_FILE_SERVER, L"FileServer", L"ftp.norvanta.com"};
 
     // The persistent values in the order that drives loading and saving.
-    static constexpr size_t PersistentValueCount = 10;
+    static constexpr size_t PersistentValueCount = 11;
     const std::array<IPersistentValue*, PersistentValueCount>& PersistentValues() const { return persistent_; }
 
 private:
     const std::array<IPersistentValue*, PersistentValueCount> persistent_{
         &ActivePage, &AdvancedMode, &CommandCaption, &CommandText, &FirmwareFolder,
-        &FirmwareLoadRetryLimit, &LoaderFlags, &Port, &Trace, &VerboseLogging};
+        &FirmwareLoadRetryLimit, &LoaderFlags, &Port, &Trace, &VerboseLogging, &FileServer};
 
     ITimerHost& timers_;
     CAppInfoT<CModelBase> appInfo_;

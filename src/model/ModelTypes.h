@@ -36,6 +36,7 @@ constexpr uint32_t WM_MODEL_PORT_SPEED = 0x8079;
 constexpr uint32_t WM_MODEL_TRACE = 0x807B;
 constexpr uint32_t WM_MODEL_VERBOSE_LOGGING = 0x807C;
 constexpr uint32_t WM_MODEL_FRAME_READY = 0x807D;
+constexpr uint32_t WM_MODEL_FILE_SERVER = 0x807A;
 constexpr uint32_t WM_STATUS_RESET = 0x801D;
 
 // SerialNumber when no serial number has been read.

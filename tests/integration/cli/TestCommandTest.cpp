@@ -202,6 +202,7 @@ TEST_F(CliRun, BadWordsAreUsageErrorsThatChangeNothing)
          R"(FirmwareLoadRetryLimit takes a whole number from 5 to 25, not "26"\.)"},
         {{"settings", "set", "Trace", "-1"}, R"(Trace takes a whole number from 0 to 1, not "-1"\.)"},
         {{"settings", "set", "ActivePage", "99999999999"}, R"(ActivePage takes a whole number from 0 to 2, .*)"},
+        {{"settings", "set", "FileServer", "host:70000"}, R"(FileServer takes a host name or address, .*, not "host:70000"\.)"},
         {{"settings", "set", "CommandText17", "x"}, R"(Unknown setting "CommandText17"\. The settings are: .*)"},
         {{"settings", "set", "Port"}, R"(Usage: mt6402util settings)"},
     };
@@ -229,6 +230,7 @@ TEST_F(CliRun, SettingsSetWritesOnlyThatSettingAndTheRestKeepTheirDefaults)
         {"CommandCaption3", "Power on", "CommandCaption3 = Power on"},
         {"VerboseLogging", "1", "VerboseLogging = 1"},
         {"LoaderFlags", "4294967295", "LoaderFlags = 4294967295"},
+        {"fileserver", "127.0.0.1:2121", "FileServer = 127.0.0.1:2121"},
     };
     for (const Case& c : cases) {
         const ProgramResult run = Tool({"settings", "set", c.name, c.value});
@@ -241,7 +243,7 @@ TEST_F(CliRun, SettingsSetWritesOnlyThatSettingAndTheRestKeepTheirDefaults)
         EXPECT_TRUE(HasLine(shown.out, Quoted(c.shown))) << c.shown;
     EXPECT_TRUE(HasLine(shown.out, "CommandCaption1 = Macro 1"));
     EXPECT_TRUE(HasLine(shown.out, "Trace = 0"));
-    EXPECT_EQ(CountLines(shown.out, ".* = .*"), 40u); // 8 single settings and two arrays of 16
+    EXPECT_EQ(CountLines(shown.out, ".* = .*"), 41u); // 9 single settings and two arrays of 16
 }
 
 TEST_F(CliRun, HelpListsEveryCommand)

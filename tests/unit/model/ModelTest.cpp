@@ -69,6 +69,7 @@ TEST(ModelTest, ValuesStartWithTheirDefaultsAndMessageNumbers)
     EXPECT_EQ(m.PortOpen.Get(), 0);
     EXPECT_EQ(m.Port.Get(), L"");
     EXPECT_EQ(m.FrameReady.Get(), 0);
+    EXPECT_EQ(m.FileServer.Get(), L"ftp.norvanta.com");
 
     const std::pair<const CEventSource*, uint32_t> messages[] = {
         {&m.FirmwareStatus, 0x8064}, {&m.ActivePage, 0x8065},       {&m.AdvancedMode, 0x8066},
@@ -77,13 +78,15 @@ TEST(ModelTest, ValuesStartWithTheirDefaultsAndMessageNumbers)
         {&m.InstalledRevision, 0x8071}, {&m.LoaderFlags, 0x8072},   {&m.ProgressPosition, 0x8074},
         {&m.ProgressMaximum, 0x8075}, {&m.SerialNumber, 0x8076},    {&m.Port, 0x8077},
         {&m.PortOpen, 0x8078},       {&m.PortSpeed, 0x8079},        {&m.Trace, 0x807B},
-        {&m.VerboseLogging, 0x807C}, {&m.FrameReady, 0x807D},       {&m.StatusReset, 0x801D}};
+        {&m.VerboseLogging, 0x807C}, {&m.FrameReady, 0x807D},       {&m.StatusReset, 0x801D},
+        {&m.FileServer, 0x807A}};
     for (const auto& [source, message] : messages)
         EXPECT_EQ(source->Message(), message);
 
     const std::vector<IPersistentValue*> order{&m.ActivePage,     &m.AdvancedMode, &m.CommandCaption, &m.CommandText,
                                                &m.FirmwareFolder, &m.FirmwareLoadRetryLimit, &m.LoaderFlags,
-                                               &m.Port,           &m.Trace,        &m.VerboseLogging};
+                                               &m.Port,           &m.Trace,        &m.VerboseLogging,
+                                               &m.FileServer};
     EXPECT_EQ(std::vector<IPersistentValue*>(m.PersistentValues().begin(), m.PersistentValues().end()), order);
 }
 
