@@ -1,6 +1,7 @@
 // The FTP requests the file-server copy makes, and the notices in which they complete.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class IMessageTarget;
@@ -65,3 +66,6 @@ public:
     virtual void CloseConnection() = 0;
     virtual void CloseSession() = 0;
 };
+
+// The platform's client: WinINet on Windows, libcurl elsewhere (FtpClientWin32.cpp, FtpClientPosix.cpp).
+std::unique_ptr<IFtpClient> CreateFtpClient();
